@@ -1,0 +1,54 @@
+// The emulated Windows on Linux, modelled on Wine: a prefix directory holds
+// the registry hives and drive_c; C: is drive_c and Z: is the host's root.
+#ifndef TARNWELL_PLATFORM_POSIX_POSIX_PLATFORM_H_
+#define TARNWELL_PLATFORM_POSIX_POSIX_PLATFORM_H_
+
+#include "platform/platform.h"
+
+namespace platform {
+
+class PosixPlatform : public Platform {
+ public:
+  // Registry: platform/posix/registry.cc.
+  uint32_t OpenKey(RootKey root, const std::string& subkey, uint32_t access,
+                   RegistryKey* key) override;
+  uint32_t QueryValue(RegistryKey key, const std::string& name, uint32_t* type, void* data,
+                      uint32_t* size) override;
+  void CloseKey(RegistryKey key) override;
+
+  // Everything else: platform/posix/posix_platform.cc.
+  uintptr_t ShellExecute(const std::string& verb, const std::string& file,
+                         const std::string& parameters, const std::string& directory,
+                         int show_command) override;
+  std::vector<std::vector<FoundFile>> FindFiles(const std::string& prefix,
+                                                const std::vector<std::string>& masks) override;
+  FileHandle OpenFile(const std::string& path, uint32_t access, uint32_t share,
+                      uint32_t disposition) override;
+  bool ReadFile(FileHandle file, void* buffer, uint32_t size, uint32_t* read) override;
+  bool WriteFile(FileHandle file, const void* data, uint32_t size, uint32_t* written) override;
+  bool SeekFile(FileHandle file, int64_t offset, SeekOrigin origin) override;
+  bool GetFileSize(FileHandle file, int64_t* size) override;
+  bool TruncateFile(FileHandle file) override;
+  void CloseFile(FileHandle file) override;
+  bool DeleteFile(const std::string& path) override;
+  bool ReplaceFile(const std::string& from, const std::string& to) override;
+  uint32_t LastError() override;
+  std::string ErrorText(uint32_t code) override;
+  bool GetAttributes(const std::string& path, uint32_t* attributes) override;
+  std::string FullPath(const std::string& path) override;
+  std::string CurrentDirectory() override;
+  bool IsLeadByte(unsigned char byte) override;
+  LocalTime Now() override;
+  bool LocaleText(LocaleField field, std::string* text) override;
+  bool PerformanceCounter(uint64_t* count) override;
+  uint32_t TickCount() override;
+  bool QueryWow64(bool* wow64) override;
+  std::string CommandLine() override;
+  std::string ModuleFileName() override;
+  uintptr_t CodeOffset(const void* address) override;
+  void WriteStandardError(const std::string& text) override;
+};
+
+}  // namespace platform
+
+#endif  // TARNWELL_PLATFORM_POSIX_POSIX_PLATFORM_H_

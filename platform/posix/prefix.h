@@ -1,0 +1,16 @@
+// The prefix directory of the emulated Windows.
+#ifndef TARNWELL_PLATFORM_POSIX_PREFIX_H_
+#define TARNWELL_PLATFORM_POSIX_PREFIX_H_
+
+#include <string>
+
+namespace platform {
+
+// TARNWELL_PREFIX when set, else $XDG_DATA_HOME/tarnwell, else
+// ~/.local/share/tarnwell. Created on first use, with drive_c and the stock
+// lock-screen images in drive_c/Windows/Web/Screen. No trailing slash.
+const std::string& PrefixDirectory();
+
+}  // namespace platform
+
+#endif  // TARNWELL_PLATFORM_POSIX_PREFIX_H_
