@@ -1,0 +1,403 @@
+"""The targets the end-to-end scenarios run against, behind one interface.
+
+"native" runs build/native/bin/tarnwell on the emulated Windows in a fresh
+TARNWELL_PREFIX directory; "wine" runs build/win64/bin/tarnwell.exe under
+wine64 in a fresh copy of a Wine prefix made once per test run. Every scenario
+gets a new target in setUp and closes it in tearDown:
+
+    t = targets.new_target()
+    self.addCleanup(t.close)
+    t.reg("add", r"HKCU\\Software\\X", "/v", "n", "/t", "REG_DWORD", "/d", "1", "/f")
+    result = t.run("/install")
+    t.wait()
+
+Environment: TARNWELL_E2E_TARGET ("native" or "wine"), TARNWELL_NATIVE_BIN
+(build/native/bin) and TARNWELL_WIN64_BIN (build/win64/bin). Optional:
+TARNWELL_WINE_TEMPLATE names a ready Wine prefix to copy instead of making one.
+"""
+
+import atexit
+import collections
+import contextlib
+import fcntl
+import os
+import shutil
+import stat
+import subprocess
+import tempfile
+import time
+
+Result = collections.namedtuple("Result", "returncode stdout stderr")
+
+RUN_TIMEOUT = 120  # seconds for one process
+WAIT_TIMEOUT = 120  # seconds for the launched processes to end
+
+_WINE = "/usr/lib/wine/wine64"
+_WINESERVER = "/usr/lib/wine/wineserver"
+
+_live_targets = []
+
+
+def new_target():
+    """The target named by TARNWELL_E2E_TARGET, in a fresh prefix."""
+    name = os.environ.get("TARNWELL_E2E_TARGET", "native")
+    if name == "native":
+        return NativeTarget()
+    if name == "wine":
+        return WineTarget()
+    raise ValueError("TARNWELL_E2E_TARGET must be native or wine, not %r" % name)
+
+
+def _bin_dir(variable, default_preset):
+    value = os.environ.get(variable)
+    if value:
+        return value
+    root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    return os.path.join(root, "build", default_preset, "bin")
+
+
+def _require_file(path, what):
+    if not os.path.isfile(path):
+        raise RuntimeError("%s not found at %s; build it first" % (what, path))
+
+
+def _run(argv, env, cwd, timeout=RUN_TIMEOUT, stdin=subprocess.DEVNULL):
+    completed = subprocess.run(argv, env=env, cwd=cwd, stdin=stdin, capture_output=True,
+                               timeout=timeout)
+    return Result(completed.returncode, completed.stdout, completed.stderr)
+
+
+def _checked(result, argv):
+    if result.returncode != 0:
+        raise AssertionError("%s exited with %d\nstdout: %r\nstderr: %r" %
+                             (" ".join(argv), result.returncode, result.stdout, result.stderr))
+    return result
+
+
+class Target:
+    """What both targets share: the drive mapping, scratch space and clean-up."""
+
+    name = None
+
+    def __init__(self):
+        self._root = tempfile.mkdtemp(prefix="tarnwell-e2e-%s-" % self.name)
+        self.scratch = os.path.join(self._root, "scratch")
+        os.mkdir(self.scratch)
+        self._closed = False
+        _live_targets.append(self)
+
+    # C: is the prefix's drive_c and Z: the host's root, on both targets.
+    def host_path(self, win_path):
+        """The host path of an absolute Windows path on C: or Z:. Existing
+        components are matched without regard to case, as Windows does."""
+        path = win_path.replace("/", "\\")
+        if len(path) < 2 or path[1] != ":":
+            raise ValueError("not an absolute Windows path: %r" % win_path)
+        drive = path[0].lower()
+        if drive == "c":
+            host = self.drive_c
+        elif drive == "z":
+            host = "/"
+        else:
+            raise ValueError("no drive %s: on this target" % path[0])
+        for part in path[2:].split("\\"):
+            if not part or part == ".":
+                continue
+            candidate = os.path.join(host, part)
+            if not os.path.lexists(candidate) and os.path.isdir(host):
+                for entry in os.listdir(host):
+                    if entry.lower() == part.lower():
+                        candidate = os.path.join(host, entry)
+                        break
+            host = candidate
+        return host
+
+    def windows_path(self, host_path):
+        """The Windows path of a host path: C:\\... under drive_c, else Z:\\..."""
+        host = os.path.abspath(host_path)
+        drive_c = os.path.abspath(self.drive_c)
+        if host == drive_c:
+            return "C:\\"
+        if host.startswith(drive_c + os.sep):
+            return "C:\\" + os.path.relpath(host, drive_c).replace("/", "\\")
+        return "Z:" + host.replace("/", "\\")
+
+    def close(self):
+        if self._closed:
+            return
+        self._closed = True
+        self._end_processes()
+        shutil.rmtree(self._root, ignore_errors=True)
+        if self in _live_targets:
+            _live_targets.remove(self)
+
+    def _end_processes(self):
+        pass
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+class NativeTarget(Target):
+    """The native build on the emulated Windows, in its own TARNWELL_PREFIX."""
+
+    name = "native"
+
+    def __init__(self):
+        super().__init__()
+        self._bin = os.path.abspath(_bin_dir("TARNWELL_NATIVE_BIN", "native"))
+        self._tarnwell = os.path.join(self._bin, "tarnwell")
+        self._reg = os.path.join(self._bin, "reg")
+        _require_file(self._tarnwell, "tarnwell")
+        _require_file(self._reg, "reg")
+        self.prefix = os.path.join(self._root, "prefix")
+        self.drive_c = os.path.join(self.prefix, "drive_c")
+        self._env = dict(os.environ, TARNWELL_PREFIX=self.prefix)
+        self._holders = []
+        # Let the platform lay out the fresh prefix (drive_c, stock images).
+        self.reg("query", "HKLM")
+
+    def reg(self, *args, check=False):
+        argv = [self._reg] + list(args)
+        result = _run(argv, self._env, self.scratch)
+        return _checked(result, argv) if check else result
+
+    def run(self, *args, cwd=None, env=None):
+        argv = [self._tarnwell] + list(args)
+        return _run(argv, dict(self._env, **(env or {})), cwd or self.scratch)
+
+    def wait(self):
+        # Every process the native ShellExecute launches holds a shared lock
+        # on this file until it ends.
+        lock_path = os.path.join(self.prefix, ".launches.lock")
+        if not os.path.exists(lock_path):
+            return
+        deadline = time.monotonic() + WAIT_TIMEOUT
+        with open(lock_path, "rb") as lock:
+            while True:
+                try:
+                    fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+                    fcntl.flock(lock, fcntl.LOCK_UN)
+                    return
+                except BlockingIOError:
+                    if time.monotonic() > deadline:
+                        raise AssertionError("launched processes still running after %d s" %
+                                             WAIT_TIMEOUT)
+                    time.sleep(0.02)
+
+    def refuse_launches(self):
+        # A copy of tarnwell with no reg beside it and none on PATH.
+        lonely = os.path.join(self._root, "no-reg")
+        os.makedirs(lonely, exist_ok=True)
+        shutil.copy2(self._tarnwell, os.path.join(lonely, "tarnwell"))
+        self._tarnwell = os.path.join(lonely, "tarnwell")
+        path = [p for p in self._env.get("PATH", "").split(os.pathsep)
+                if p and not os.path.exists(os.path.join(p, "reg"))]
+        self._env["PATH"] = os.pathsep.join(path)
+
+    def set_attributes(self, host_path, hidden=False, system=False, readonly=False):
+        # Hidden and system live in the same extended attribute Wine uses;
+        # read-only is the absence of write permission.
+        attributes = (0x2 if hidden else 0) | (0x4 if system else 0)
+        if attributes:
+            os.setxattr(host_path, "user.DOSATTRIB", b"0x%x" % attributes)
+        else:
+            with contextlib.suppress(OSError):
+                os.removexattr(host_path, "user.DOSATTRIB")
+        mode = stat.S_IMODE(os.stat(host_path).st_mode)
+        writable = stat.S_IWUSR | stat.S_IWGRP | stat.S_IWOTH
+        os.chmod(host_path, mode & ~writable if readonly else mode | stat.S_IWUSR)
+
+    @contextlib.contextmanager
+    def hold_open(self, host_path, share_read=True):
+        """Another process holds the file open: with share_read, others may
+        still read it (a shared lock); without, nobody may open it."""
+        mode = "-s" if share_read else "-x"
+        holder = subprocess.Popen(
+            ["flock", mode, "-w", "30", host_path, "sh", "-c", "echo ready; exec cat >/dev/null"],
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self._holders.append(holder)
+        try:
+            _expect_ready(holder, host_path)
+            yield
+        finally:
+            _release(holder)
+            self._holders.remove(holder)
+
+    def _end_processes(self):
+        for holder in list(self._holders):
+            holder.kill()
+            holder.wait()
+        with contextlib.suppress(AssertionError):
+            self.wait()
+
+
+def _expect_ready(holder, host_path):
+    line = holder.stdout.readline()
+    if line.strip() != b"ready":
+        holder.kill()
+        holder.wait()
+        raise AssertionError("could not hold %s open" % host_path)
+
+
+def _release(holder):
+    holder.stdin.close()
+    try:
+        holder.wait(timeout=RUN_TIMEOUT)
+    except subprocess.TimeoutExpired:
+        holder.kill()
+        holder.wait()
+
+
+class _WineTemplate:
+    """One initialised Wine prefix per test run, copied for every target."""
+
+    path = None
+    owned = False
+
+    @classmethod
+    def get(cls):
+        if cls.path:
+            return cls.path
+        given = os.environ.get("TARNWELL_WINE_TEMPLATE")
+        if given:
+            cls.path = given
+            return given
+        path = tempfile.mkdtemp(prefix="tarnwell-wine-template-")
+        cls.path, cls.owned = path, True
+        env = _wine_env(path)
+        # wineboot cannot use an existing empty directory as a new prefix.
+        os.rmdir(path)
+        _checked(_run([_WINE, "wineboot", "-i"], env, "/", timeout=300), ["wineboot", "-i"])
+        _run([_WINESERVER, "-w"], env, "/", timeout=300)
+        cls._add_stock_images(path)
+        return path
+
+    @staticmethod
+    def _add_stock_images(path):
+        # The same stock lock-screen pictures as a fresh native prefix has.
+        reg = os.path.join(_bin_dir("TARNWELL_NATIVE_BIN", "native"), "reg")
+        if not os.path.isfile(reg):
+            return
+        with tempfile.TemporaryDirectory(prefix="tarnwell-stock-") as native_prefix:
+            _run([reg, "query", "HKLM"], dict(os.environ, TARNWELL_PREFIX=native_prefix), "/")
+            for windows in ("Windows", "windows"):
+                stock = os.path.join(native_prefix, "drive_c", windows, "Web", "Screen")
+                if os.path.isdir(stock):
+                    shutil.copytree(stock, os.path.join(path, "drive_c", "windows", "Web",
+                                                        "Screen"))
+                    break
+
+    @classmethod
+    def remove(cls):
+        if cls.path and cls.owned:
+            _run([_WINESERVER, "-k"], _wine_env(cls.path), "/")
+            shutil.rmtree(cls.path, ignore_errors=True)
+        cls.path = None
+
+
+def _wine_env(prefix):
+    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all",
+               WINEDLLOVERRIDES="mscoree,mshtml=")
+    env.pop("DISPLAY", None)
+    env.pop("WAYLAND_DISPLAY", None)
+    return env
+
+
+# The big directories of DLLs are shared with the template by hard links;
+# nothing writes to them. Everything else is copied.
+_SHARED_DIRS = ("drive_c/windows/system32", "drive_c/windows/winsxs", "drive_c/windows/syswow64")
+
+
+def _copy_prefix(template, destination):
+    subprocess.run(["cp", "-al", template, destination], check=True)
+    shared = {os.path.join(destination, d) for d in _SHARED_DIRS}
+    for directory, subdirs, files in os.walk(destination):
+        subdirs[:] = [s for s in subdirs if os.path.join(directory, s) not in shared]
+        for name in files:
+            path = os.path.join(directory, name)
+            if os.path.islink(path):
+                continue
+            source = os.path.join(template, os.path.relpath(path, destination))
+            os.unlink(path)
+            shutil.copy2(source, path)
+
+
+class WineTarget(Target):
+    """The win64 build under wine64, in a copy of the run's template prefix."""
+
+    name = "wine"
+
+    def __init__(self):
+        super().__init__()
+        self._exe = os.path.join(os.path.abspath(_bin_dir("TARNWELL_WIN64_BIN", "win64")),
+                                 "tarnwell.exe")
+        _require_file(self._exe, "tarnwell.exe (the win64 build)")
+        self.prefix = os.path.join(self._root, "prefix")
+        _copy_prefix(_WineTemplate.get(), self.prefix)
+        self.drive_c = os.path.join(self.prefix, "drive_c")
+        self._env = _wine_env(self.prefix)
+        self._holders = []
+
+    def _system32(self, name):
+        return os.path.join(self.drive_c, "windows", "system32", name)
+
+    def reg(self, *args, check=False):
+        argv = [_WINE, "reg"] + list(args)
+        result = _run(argv, self._env, self.scratch)
+        return _checked(result, argv) if check else result
+
+    def run(self, *args, cwd=None, env=None):
+        argv = [_WINE, self._exe] + list(args)
+        return _run(argv, dict(self._env, **(env or {})), cwd or self.scratch)
+
+    def wait(self):
+        # The server ends once every process of the prefix has ended.
+        _run([_WINESERVER, "-w"], self._env, "/", timeout=WAIT_TIMEOUT)
+
+    def refuse_launches(self):
+        # ShellExecute then finds no reg.exe and returns 2 (file not found).
+        reg_exe = self._system32("reg.exe")
+        if os.path.exists(reg_exe):
+            os.rename(reg_exe, os.path.join(self._root, "reg.exe.refused"))
+
+    def set_attributes(self, host_path, hidden=False, system=False, readonly=False):
+        # Wine's attrib applies only one flag per call.
+        win_path = self.windows_path(host_path)
+        for flag, on in (("h", hidden), ("s", system), ("r", readonly)):
+            argv = [_WINE, "attrib", ("+" if on else "-") + flag, win_path]
+            _checked(_run(argv, self._env, self.scratch), argv)
+
+    @contextlib.contextmanager
+    def hold_open(self, host_path, share_read=True):
+        """A Windows process of this prefix holds the file open with read
+        access, sharing read access only with share_read."""
+        helper = os.path.join(os.path.dirname(self._exe), "hold_file.exe")
+        _require_file(helper, "hold_file.exe (the win64 build)")
+        holder = subprocess.Popen(
+            [_WINE, helper, self.windows_path(host_path), "read" if share_read else "none"],
+            env=self._env, cwd=self.scratch, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self._holders.append(holder)
+        try:
+            _expect_ready(holder, host_path)
+            yield
+        finally:
+            _release(holder)
+            self._holders.remove(holder)
+
+    def _end_processes(self):
+        for holder in list(self._holders):
+            holder.kill()
+            holder.wait()
+        _run([_WINESERVER, "-k"], self._env, "/")
+        _run([_WINESERVER, "-w"], self._env, "/", timeout=WAIT_TIMEOUT)
+
+
+@atexit.register
+def _close_everything():
+    for target in list(_live_targets):
+        target.close()
+    _WineTemplate.remove()
