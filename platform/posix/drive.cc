@@ -1,8 +1,74 @@
 #include "platform/posix/drive.h"
 
-namespace platform {
+#include <unistd.h>
+#include <climits>
+#include <cstdlib>
 
-std::string HostPath(const std::string& windows_path) { return windows_path; }
-std::string WindowsPath(const std::string& host_path) { return host_path; }
+#include "platform/posix/full_path.h"
+#include "platform/posix/prefix.h"
+
+namespace platform {
+namespace {
+
+std::string DriveC() { return PrefixDirectory() + "/drive_c"; }
+
+std::string CurrentHostDirectory() {
+  char buffer[PATH_MAX];
+  if (!getcwd(buffer, sizeof buffer)) return "/";
+  return buffer;
+}
+
+// The rest of `host_path` after `root` when the path lies at or under it.
+bool StripRoot(const std::string& host_path, const std::string& root, std::string* rest) {
+  if (root.empty() || host_path.compare(0, root.size(), root) != 0) return false;
+  if (host_path.size() > root.size() && host_path[root.size()] != '/') return false;
+  *rest = host_path.substr(root.size());
+  return true;
+}
+
+std::string ToWindows(const std::string& drive, const std::string& rest) {
+  std::string path = drive;
+  for (char c : rest) {
+    if (c == '/') {
+      if (path.back() != '\\') path += '\\';
+    } else {
+      path += c;
+    }
+  }
+  if (path.size() == 2) path += '\\';
+  return path;
+}
+
+}  // namespace
+
+std::string HostPath(const std::string& windows_path) {
+  std::string full = FullWindowsPath(windows_path, WindowsPath(CurrentHostDirectory()));
+  if (full.size() < 3 || full[1] != ':') return std::string();
+  std::string host;
+  switch (full[0]) {
+    case 'C':
+    case 'c':
+      host = DriveC();
+      break;
+    case 'Z':
+    case 'z':
+      break;
+    default:
+      return std::string();
+  }
+  for (size_t i = 2; i < full.size(); ++i) host += full[i] == '\\' ? '/' : full[i];
+  return host;
+}
+
+std::string WindowsPath(const std::string& host_path) {
+  std::string drive_c = DriveC();
+  std::string rest;
+  if (StripRoot(host_path, drive_c, &rest)) return ToWindows("C:", rest);
+  // The current directory comes back resolved: match drive_c's real path too.
+  char resolved[PATH_MAX];
+  if (realpath(drive_c.c_str(), resolved) && StripRoot(host_path, resolved, &rest))
+    return ToWindows("C:", rest);
+  return ToWindows("Z:", host_path);
+}
 
 }  // namespace platform
