@@ -115,16 +115,19 @@ std::string ShortDatePattern(const std::vector<Piece>& pieces) {
   return pattern;
 }
 
-// The literal text between the first field and the next one.
-std::string SeparatorAfterFirstField(const std::vector<Piece>& pieces,
-                                     const std::string& fallback) {
+// The literal text between the first field for which `wanted` holds and the
+// field after it.
+template <typename Predicate>
+std::string SeparatorAfter(const std::vector<Piece>& pieces, Predicate wanted,
+                           const std::string& fallback) {
   for (size_t i = 0; i + 2 < pieces.size(); ++i)
-    if (pieces[i].conversion != 0 && pieces[i + 1].conversion == 0 && pieces[i + 2].conversion != 0)
+    if (pieces[i].conversion != 0 && wanted(pieces[i].conversion) &&
+        pieces[i + 1].conversion == 0 && pieces[i + 2].conversion != 0)
       return pieces[i + 1].text;
   return fallback;
 }
 
-bool IsHour(char conversion) { return std::strchr("HIkl", conversion) != nullptr; }
+bool IsHour(char conversion) { return conversion && std::strchr("HIkl", conversion); }
 bool IsMark(char conversion) { return conversion == 'p' || conversion == 'P'; }
 
 const Piece* FindHour(const std::vector<Piece>& pieces) {
@@ -186,9 +189,10 @@ std::string LocaleFieldText(LocaleField field, const TimeConventions& convention
     case LocaleField::kShortDate:
       return ShortDatePattern(date);
     case LocaleField::kDateSeparator:
-      return SeparatorAfterFirstField(date, "/");
+      return SeparatorAfter(
+          date, [](char) { return true; }, "/");
     case LocaleField::kTimeSeparator:
-      return SeparatorAfterFirstField(time, ":");
+      return SeparatorAfter(time, IsHour, ":");
     case LocaleField::kTimeFormat:
       return twelve_hour ? "0" : "1";
     case LocaleField::kHourLeadingZero:
