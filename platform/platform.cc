@@ -7,9 +7,7 @@ Platform* installed = nullptr;
 
 Platform& Current() { return installed ? *installed : RealPlatform(); }
 
-ScopedPlatform::ScopedPlatform(Platform& platform) : previous_(installed) {
-  installed = &platform;
-}
+ScopedPlatform::ScopedPlatform(Platform& platform) : previous_(installed) { installed = &platform; }
 
 ScopedPlatform::~ScopedPlatform() { installed = previous_; }
 

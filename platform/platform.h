@@ -131,8 +131,8 @@ class Platform {
   // on return, and a buffer too small gives kErrorMoreData.
   virtual uint32_t OpenKey(RootKey root, const std::string& subkey, uint32_t access,
                            RegistryKey* key) = 0;
-  virtual uint32_t QueryValue(RegistryKey key, const std::string& name, uint32_t* type,
-                              void* data, uint32_t* size) = 0;
+  virtual uint32_t QueryValue(RegistryKey key, const std::string& name, uint32_t* type, void* data,
+                              uint32_t* size) = 0;
   virtual void CloseKey(RegistryKey key) = 0;
 
   // Shell (ShellExecuteA without an owner window). An empty `directory` means
@@ -152,8 +152,7 @@ class Platform {
   virtual FileHandle OpenFile(const std::string& path, uint32_t access, uint32_t share,
                               uint32_t disposition) = 0;
   virtual bool ReadFile(FileHandle file, void* buffer, uint32_t size, uint32_t* read) = 0;
-  virtual bool WriteFile(FileHandle file, const void* data, uint32_t size,
-                         uint32_t* written) = 0;
+  virtual bool WriteFile(FileHandle file, const void* data, uint32_t size, uint32_t* written) = 0;
   virtual bool SeekFile(FileHandle file, int64_t offset, SeekOrigin origin) = 0;
   virtual bool GetFileSize(FileHandle file, int64_t* size) = 0;
   virtual bool TruncateFile(FileHandle file) = 0;  // ends the file at the current position

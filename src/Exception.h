@@ -1,0 +1,46 @@
+// The errors that may reach the top of the program unguarded. Each carries its
+// class name, its message and the code address at which it was raised, for
+// the report that ends the run.
+#ifndef TARNWELL_SRC_EXCEPTION_H_
+#define TARNWELL_SRC_EXCEPTION_H_
+
+#include <exception>
+#include <string>
+
+class Exception : public std::exception {
+ public:
+  Exception(const char* class_name, std::string message, const void* raise_address)
+      : class_name_(class_name), message_(std::move(message)), raise_address_(raise_address) {}
+
+  const char* ClassName() const { return class_name_; }
+  const std::string& Message() const { return message_; }
+  const void* RaiseAddress() const { return raise_address_; }
+  const char* what() const noexcept override { return message_.c_str(); }
+
+ private:
+  const char* class_name_;
+  std::string message_;
+  const void* raise_address_;
+};
+
+// Each Raise throws its error, recording the address of its caller as the
+// place the error was raised.
+class ERegistryException : public Exception {
+ public:
+  using Exception::Exception;
+  [[noreturn]] static void Raise(const std::string& message);
+};
+
+class EFCreateError : public Exception {
+ public:
+  using Exception::Exception;
+  [[noreturn]] static void Raise(const std::string& message);
+};
+
+class EWriteError : public Exception {
+ public:
+  using Exception::Exception;
+  [[noreturn]] static void Raise(const std::string& message);
+};
+
+#endif  // TARNWELL_SRC_EXCEPTION_H_

@@ -1,0 +1,438 @@
+#include "src/MyTypes.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/path.h"
+#include "src/Exception.h"
+#include "src/RegistryX.h"
+
+namespace {
+
+// The lock-screen policy: two keys and four values.
+const char kPolicyKey[] = "SOFTWARE\\Policies\\Microsoft\\Windows\\Personalization";
+const char kCreativeKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Lock Screen\\Creative";
+const char kLockScreenImage[] = "LockScreenImage";
+const char kNoChangingLockScreen[] = "NoChangingLockScreen";
+const char kNoLockScreen[] = "NoLockScreen";
+const char kLockImageFlags[] = "LockImageFlags";
+
+const char kBackupFileName[] = "reg.dat";
+// The backup's marker for an absent LockScreenImage.
+const char AbsentImage[] = "^";
+
+bool IsSeparator(char c) { return c >= 1 && c <= 32; }
+
+std::string TwoDigits(int value) {
+  char text[16];
+  std::snprintf(text, sizeof(text), "%02d", value);
+  return text;
+}
+
+// Length of the run of `letter` (either case) that starts at `index`.
+size_t RunLength(const std::string& text, size_t index, char letter) {
+  size_t end = index;
+  while (end < text.size() && (text[end] | 0x20) == letter) ++end;
+  return end - index;
+}
+
+std::string FormatDate(const TimeStampFormat& format, const platform::LocalTime& time) {
+  const std::string& pattern = format.short_date;
+  std::string text;
+  size_t i = 0;
+  while (i < pattern.size()) {
+    const char c = pattern[i];
+    const char letter = static_cast<char>(c | 0x20);
+    if (c == '\'' || c == '"') {  // quoted literal text
+      size_t end = pattern.find(c, i + 1);
+      if (end == std::string::npos) end = pattern.size();
+      text.append(pattern, i + 1, end - i - 1);
+      i = end + 1;
+    } else if (letter == 'd' || letter == 'm' || letter == 'y' || letter == 'g') {
+      const size_t run = RunLength(pattern, i, letter);
+      if (letter == 'd') text += run == 1 ? std::to_string(time.day) : TwoDigits(time.day);
+      if (letter == 'm') text += run == 1 ? std::to_string(time.month) : TwoDigits(time.month);
+      if (letter == 'y') text += run <= 2 ? TwoDigits(time.year % 100) : std::to_string(time.year);
+      // 'g' is the era, which the Gregorian calendar leaves out.
+      i += run;
+    } else if (c == '/') {
+      text += format.date_separator;
+      ++i;
+    } else {
+      const size_t length = platform::CharacterLength(pattern, i);
+      text.append(pattern, i, length);
+      i += length;
+    }
+  }
+  return text;
+}
+
+std::string FormatTime(const TimeStampFormat& format, const platform::LocalTime& time) {
+  int hour = time.hour;
+  if (format.twelve_hour) hour = hour % 12 == 0 ? 12 : hour % 12;
+  std::string text = format.hour_leading_zero ? TwoDigits(hour) : std::to_string(hour);
+  text += format.time_separator + TwoDigits(time.minute) + format.time_separator +
+          TwoDigits(time.second);
+  if (!format.twelve_hour) return text;
+  const std::string& designator = time.hour < 12 ? format.am : format.pm;
+  return format.designator_first ? designator + " " + text : text + " " + designator;
+}
+
+bool LocaleFlag(platform::LocaleField field) {
+  std::string text;
+  return platform::Current().LocaleText(field, &text) && std::atoi(text.c_str()) != 0;
+}
+
+void ReadLocaleText(platform::LocaleField field, std::string* text) {
+  std::string value;
+  if (platform::Current().LocaleText(field, &value)) *text = value;
+}
+
+// Reads the whole of a file's tail, from `offset` to `size`.
+bool ReadTail(platform::FileHandle file, int64_t offset, int64_t size, std::string* tail) {
+  platform::Platform& os = platform::Current();
+  tail->assign(static_cast<size_t>(size - offset), '\0');
+  if (!os.SeekFile(file, offset, platform::SeekOrigin::kBegin)) return false;
+  size_t done = 0;
+  while (done < tail->size()) {
+    uint32_t read = 0;
+    if (!os.ReadFile(file, &(*tail)[done], static_cast<uint32_t>(tail->size() - done), &read) ||
+        read == 0)
+      return false;
+    done += read;
+  }
+  return true;
+}
+
+bool WriteAll(platform::FileHandle file, const std::string& data) {
+  uint32_t written = 0;
+  return platform::Current().WriteFile(file, data.data(), static_cast<uint32_t>(data.size()),
+                                       &written) &&
+         written == data.size();
+}
+
+// A path holding a double quote cannot be quoted for reg.exe's command line.
+bool CanQuote(const std::string& text) { return text.find('"') == std::string::npos; }
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// ---------------------------------------------------------------- Backup lines
+
+std::string HexBytes(const std::string& bytes) {
+  std::string text;
+  char hex[4];
+  for (unsigned char byte : bytes) {
+    std::snprintf(hex, sizeof(hex), "%02x", byte);
+    if (!text.empty()) text += ',';
+    text += hex;
+  }
+  return text;
+}
+
+std::string NumberLine(const char* name, int32_t value) {
+  std::string line = Quoted(name) + "=";
+  if (value < 0) return line + "-\r\n";
+  char hex[16];
+  std::snprintf(hex, sizeof(hex), "%08x", static_cast<unsigned>(value));
+  return line + "dword:" + hex + "\r\n";
+}
+
+bool HasControlCharacter(const std::string& text) {
+  for (unsigned char c : text) {
+    if (c >= 1 && c <= 31) return true;
+  }
+  return false;
+}
+
+// A registry-editor quoted string: backslashes doubled, double quotes escaped.
+// The trail byte of a double-byte character is never a backslash.
+std::string EscapedText(const std::string& text) {
+  std::string escaped;
+  for (size_t i = 0; i < text.size();) {
+    const size_t length = platform::CharacterLength(text, i);
+    if (length == 1 && (text[i] == '\\' || text[i] == '"')) escaped += '\\';
+    escaped.append(text, i, length);
+    i += length;
+  }
+  return escaped;
+}
+
+struct PolicySnapshot {
+  std::string image = AbsentImage;
+  int32_t no_changing = -1;
+  int32_t no_lock = -1;
+  int32_t flags = -1;
+};
+
+std::string BackupText(const PolicySnapshot& snapshot) {
+  return std::string("Windows Registry Editor Version 5.00\r\n\r\n") + "[HKEY_LOCAL_MACHINE\\" +
+         kPolicyKey + "]\r\n" + LockScreenImageLine(snapshot.image) +
+         NumberLine(kNoChangingLockScreen, snapshot.no_changing) +
+         NumberLine(kNoLockScreen, snapshot.no_lock) + "[HKEY_CURRENT_USER\\" + kCreativeKey +
+         "]\r\n" + NumberLine(kLockImageFlags, snapshot.flags);
+}
+
+// The system's text for a failure, without its trailing blanks, control
+// characters and full stops.
+std::string FailureText(uint32_t code) {
+  std::string text = platform::Current().ErrorText(code);
+  while (!text.empty() && (static_cast<unsigned char>(text.back()) <= 32 || text.back() == '.'))
+    text.pop_back();
+  return text;
+}
+
+[[noreturn]] void RaiseCreateError(const std::string& file, uint32_t code) {
+  EFCreateError::Raise("Cannot create file \"" + platform::Current().FullPath(file) + "\". " +
+                       FailureText(code));
+}
+
+// Writes the file whole or not at all: a temporary file beside it is renamed
+// into place once all of it is written.
+void SaveWhole(const std::string& file, const std::string& content) {
+  platform::Platform& os = platform::Current();
+  const std::string temporary = file + ".tmp";
+  const platform::FileHandle handle = os.OpenFile(temporary, platform::kGenericWrite,
+                                                  platform::kShareNone, platform::kCreateAlways);
+  if (handle == platform::kInvalidFile) RaiseCreateError(file, os.LastError());
+  const bool written = WriteAll(handle, content);
+  os.CloseFile(handle);
+  if (!written) {
+    os.DeleteFile(temporary);
+    EWriteError::Raise("Stream write error");
+  }
+  if (!os.ReplaceFile(temporary, file)) {
+    const uint32_t code = os.LastError();
+    os.DeleteFile(temporary);
+    RaiseCreateError(file, code);
+  }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- Images
+
+std::vector<std::string> SplitMasks(const std::string& masks) {
+  std::vector<std::string> items;
+  size_t i = 0;
+  while (true) {
+    while (i < masks.size() && IsSeparator(masks[i])) ++i;
+    if (i >= masks.size() || masks[i] == '\0') break;
+    std::string item;
+    if (masks[i] == '"') {
+      // A quoted item runs to the matching quote; "" inside stands for one.
+      for (++i; i < masks.size(); ++i) {
+        if (masks[i] != '"') {
+          item += masks[i];
+        } else if (i + 1 < masks.size() && masks[i + 1] == '"') {
+          item += '"';
+          ++i;
+        } else {
+          ++i;
+          break;
+        }
+      }
+    }
+    // Text after a closing quote belongs to the same item.
+    while (i < masks.size() && !IsSeparator(masks[i]) && masks[i] != '\0') item += masks[i++];
+    items.push_back(item);
+  }
+  return items;
+}
+
+bool FindImageFiles(const std::string& directory, const std::string& masks,
+                    std::vector<std::string>& list) {
+  list.clear();
+  const std::vector<std::string> items = SplitMasks(masks);
+  if (items.empty()) return false;
+  const std::string prefix = platform::IncludeTrailingDelimiter(directory);
+  constexpr uint32_t kNotAnImage = platform::kAttributeDirectory | platform::kAttributeHidden |
+                                   platform::kAttributeSystem | platform::kAttributeVolumeLabel;
+  for (const auto& found : platform::Current().FindFiles(prefix, items)) {
+    for (const platform::FoundFile& entry : found) {
+      if (!(entry.attributes & kNotAnImage)) list.push_back(prefix + entry.name);
+    }
+  }
+  return !list.empty();
+}
+
+uint32_t RandSeed = 0;
+
+void Randomize() {
+  uint64_t count = 0;
+  RandSeed = platform::Current().PerformanceCounter(&count) ? static_cast<uint32_t>(count)
+                                                            : platform::Current().TickCount();
+}
+
+uint32_t RandomIndex(uint32_t count) {
+  RandSeed = RandSeed * 0x08088405u + 1;
+  return static_cast<uint32_t>((uint64_t{count} * RandSeed) >> 32);
+}
+
+// ---------------------------------------------------------------- Log
+
+TimeStampFormat LogTimeStampFormat;
+
+TimeStampFormat ReadTimeStampFormat() {
+  using platform::LocaleField;
+  TimeStampFormat format;
+  std::string short_date;
+  if (platform::Current().LocaleText(LocaleField::kShortDate, &short_date) && !short_date.empty())
+    format.short_date = short_date;
+  ReadLocaleText(LocaleField::kDateSeparator, &format.date_separator);
+  ReadLocaleText(LocaleField::kTimeSeparator, &format.time_separator);
+  format.twelve_hour = !LocaleFlag(LocaleField::kTimeFormat);
+  format.hour_leading_zero = LocaleFlag(LocaleField::kHourLeadingZero);
+  format.designator_first = LocaleFlag(LocaleField::kTimeMarkPosition);
+  ReadLocaleText(LocaleField::kAmDesignator, &format.am);
+  ReadLocaleText(LocaleField::kPmDesignator, &format.pm);
+  return format;
+}
+
+std::string FormatTimeStamp(const TimeStampFormat& format, const platform::LocalTime& time) {
+  std::string text = FormatDate(format, time);
+  if (time.hour != 0 || time.minute != 0 || time.second != 0)
+    text += " " + FormatTime(format, time);
+  return text;
+}
+
+void WriteLog(const std::string& log_file, const std::string& message) {
+  std::string line =
+      FormatTimeStamp(LogTimeStampFormat, platform::Current().Now()) + "  " + message;
+  if (line.back() != '\n') line += "\r\n";
+  if (AppendToFile(log_file, line) > LogSizeLimit) TrimLogFile(log_file, LogSizeLimit);
+}
+
+int64_t AppendToFile(const std::string& file, const std::string& text) {
+  platform::Platform& os = platform::Current();
+  const platform::FileHandle handle =
+      platform::FileExists(file)
+          ? os.OpenFile(file, platform::kGenericWrite, platform::kShareNone,
+                        platform::kOpenExisting)
+          : os.OpenFile(file, platform::kGenericRead | platform::kGenericWrite,
+                        platform::kShareNone, platform::kCreateAlways);
+  if (handle == platform::kInvalidFile) return 0;
+  if (os.SeekFile(handle, 0, platform::SeekOrigin::kEnd)) WriteAll(handle, text);
+  int64_t size = 0;
+  os.GetFileSize(handle, &size);
+  os.CloseFile(handle);
+  return size;
+}
+
+void TrimLogFile(const std::string& file, int32_t limit) {
+  platform::Platform& os = platform::Current();
+  const platform::FileHandle handle =
+      os.OpenFile(file, platform::kGenericRead, platform::kShareRead, platform::kOpenExisting);
+  if (handle == platform::kInvalidFile) return;
+  // The cut is at the first line feed with fewer than `limit` bytes after it,
+  // that is, at or after size - limit: only that tail needs reading.
+  int64_t size = 0;
+  std::string tail;
+  const bool read =
+      os.GetFileSize(handle, &size) && size > limit && ReadTail(handle, size - limit, size, &tail);
+  os.CloseFile(handle);
+  if (!read) return;
+  const size_t line_feed = tail.find('\n');
+  if (line_feed == std::string::npos) return;
+  const platform::FileHandle output =
+      os.OpenFile(file, platform::kGenericWrite, platform::kShareNone, platform::kCreateAlways);
+  if (output == platform::kInvalidFile) return;
+  WriteAll(output, tail.substr(line_feed + 1));
+  os.CloseFile(output);
+}
+
+// ---------------------------------------------------------------- Lock screen
+
+bool RunElevated(const std::string& parameters) {
+  return platform::Current().ShellExecute("runas", "reg.exe", parameters, "",
+                                          platform::kShowHidden) > 32;
+}
+
+void ApplyLockScreen(const std::string& image_file, const std::string& log_file) {
+  struct PolicyWrite {
+    const char* root;
+    const char* key;
+    const char* value;
+    std::string type_and_data;
+    bool launchable;
+  };
+  const PolicyWrite writes[] = {
+      {"HKLM", kPolicyKey, kLockScreenImage, "REG_SZ /D " + Quoted(image_file),
+       CanQuote(image_file)},
+      {"HKLM", kPolicyKey, kNoChangingLockScreen, "REG_DWORD /D 1", true},
+      {"HKLM", kPolicyKey, kNoLockScreen, "REG_DWORD /D 0", true},
+      {"HKCU", kCreativeKey, kLockImageFlags, "REG_DWORD /D 0", true},
+  };
+  for (const PolicyWrite& write : writes) {
+    const std::string key = std::string(write.root) + "\\" + write.key;
+    const std::string parameters =
+        "ADD " + Quoted(key) + " /V " + write.value + " /T " + write.type_and_data + " /F";
+    if (!write.launchable || !RunElevated(parameters))
+      WriteLog(log_file, "Write registry value error: " + key + write.value);
+  }
+}
+
+// ---------------------------------------------------------------- Backup
+
+std::string BackupFile(const std::string& path) {
+  return platform::IncludeTrailingDelimiter(path) + kBackupFileName;
+}
+
+bool IsWow64() {
+  bool wow64 = false;
+  return platform::Current().QueryWow64(&wow64) && wow64;
+}
+
+std::string LockScreenImageLine(const std::string& image) {
+  const std::string name = Quoted(kLockScreenImage) + "=";
+  if (image == AbsentImage) return name + "-\r\n";
+  // Line breaks and other control characters cannot stand in a quoted string.
+  if (HasControlCharacter(image)) return name + "hex(1):" + HexBytes(image + '\0') + "\r\n";
+  return name + Quoted(EscapedText(image)) + "\r\n";
+}
+
+void SaveLockScreenBackup(const std::string& path, const std::string& log_file) {
+  PolicySnapshot snapshot;
+  {
+    TRegistryX registry(IsWow64() ? platform::kKeyRead | platform::kKeyWow64_64Key
+                                  : platform::kKeyRead);
+    registry.SelectRoot(platform::kHkeyLocalMachine);
+    const std::string policy_key = std::string("\\") + kPolicyKey;
+    if (registry.KeyPresent(policy_key)) {
+      try {
+        if (registry.OpenExistingKey(policy_key)) {
+          snapshot.image = registry.ReadTextOr(kLockScreenImage, AbsentImage);
+          snapshot.no_changing = registry.ReadNumberOr(kNoChangingLockScreen, -1);
+          snapshot.no_lock = registry.ReadNumberOr(kNoLockScreen, -1);
+          registry.CloseCurrentKey();
+        }
+      } catch (const Exception&) {
+        WriteLog(log_file, "Registry read error: " + policy_key);
+      }
+    }
+    registry.SelectRoot(platform::kHkeyCurrentUser);
+    const std::string creative_key = std::string("\\") + kCreativeKey;
+    if (registry.KeyPresent(creative_key)) {
+      try {
+        if (registry.OpenExistingKey(creative_key)) {
+          snapshot.flags = registry.ReadNumberOr(kLockImageFlags, -1);
+          registry.CloseCurrentKey();
+        }
+      } catch (const Exception&) {
+        WriteLog(log_file, "Registry read error: " + creative_key);
+      }
+    }
+  }
+  SaveWhole(BackupFile(path), BackupText(snapshot));
+}
+
+void RestoreLockScreenBackup(const std::string& path, const std::string& log_file) {
+  const std::string file = BackupFile(path);
+  if (!platform::FileExists(file)) {
+    WriteLog(log_file, "No data registry file: " + file);
+    return;
+  }
+  // The elevated reg.exe has its own working directory: give it the full path.
+  const std::string full_path = platform::Current().FullPath(file);
+  if (!CanQuote(full_path) || !RunElevated("IMPORT " + Quoted(full_path)))
+    WriteLog(log_file, "Import registry file error: " + file);
+}

@@ -1,0 +1,3 @@
+#include "src/tarnwell.h"
+
+int main() { return RunTarnwell(); }
