@@ -401,7 +401,8 @@ FileHandle PosixPlatform::OpenFile(const std::string& path, uint32_t access, uin
     SetLastError(kErrorAccessDenied);
     return kInvalidFile;
   }
-  if (disposition == kCreateAlways && !(st.st_mode & S_IWUSR)) {
+  // Root may write anywhere; Windows refuses to write a read-only file.
+  if ((writing || disposition == kCreateAlways) && !(st.st_mode & S_IWUSR)) {
     close(fd);
     SetLastError(kErrorAccessDenied);
     return kInvalidFile;
