@@ -127,6 +127,13 @@ bool FailWithErrno(const std::string& host_path = std::string()) {
   return false;
 }
 
+// Reading a handle opened only for writing, or the reverse, is refused
+// access; a descriptor that is not open at all is an invalid handle.
+bool FailTransfer(int fd) {
+  if (errno == EBADF && fcntl(fd, F_GETFD) != -1) errno = EACCES;
+  return FailWithErrno();
+}
+
 // The host path of a Windows path; a drive that does not exist fails.
 bool MapPath(const std::string& windows_path, std::string* host_path) {
   *host_path = HostPath(windows_path);
@@ -390,12 +397,13 @@ FileHandle PosixPlatform::OpenFile(const std::string& path, uint32_t access, uin
       SetLastError(kErrorInvalidParameter);
       return kInvalidFile;
   }
+  struct stat st;
+  bool existed = disposition == kCreateAlways && stat(host.c_str(), &st) == 0;
   int fd = open(host.c_str(), flags, 0666);
   if (fd < 0) {
     FailWithErrno(host);
     return kInvalidFile;
   }
-  struct stat st;
   if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
     close(fd);
     SetLastError(kErrorAccessDenied);
@@ -423,7 +431,8 @@ FileHandle PosixPlatform::OpenFile(const std::string& path, uint32_t access, uin
     close(fd);
     return kInvalidFile;
   }
-  SetLastError(kErrorSuccess);
+  // As CreateFile reports replacing an existing file.
+  SetLastError(existed ? kErrorAlreadyExists : kErrorSuccess);
   return fd;
 }
 
@@ -435,7 +444,7 @@ bool PosixPlatform::ReadFile(FileHandle file, void* buffer, uint32_t size, uint3
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       if (read) *read = done;
-      return FailWithErrno();
+      return FailTransfer(FileDescriptor(file));
     }
     if (n == 0) break;
     done += static_cast<uint32_t>(n);
@@ -453,7 +462,7 @@ bool PosixPlatform::WriteFile(FileHandle file, const void* data, uint32_t size, 
     if (n <= 0) {
       if (written) *written = done;
       if (n == 0) errno = ENOSPC;
-      return FailWithErrno();
+      return FailTransfer(FileDescriptor(file));
     }
     done += static_cast<uint32_t>(n);
   }

@@ -241,11 +241,18 @@ TEST_F(PosixPlatformTest, Dispositions) {
 
   file = platform_.OpenFile(Windows("old.txt"), kGenericWrite, kShareNone, kCreateAlways);
   ASSERT_NE(file, kInvalidFile);
+  EXPECT_EQ(platform_.LastError(), 183u);
+  char byte;
+  EXPECT_FALSE(platform_.ReadFile(file, &byte, 1, nullptr));
+  EXPECT_EQ(platform_.LastError(), kErrorAccessDenied);
   platform_.CloseFile(file);
   EXPECT_EQ(ReadHostFile(Host("old.txt")), "");
+  EXPECT_FALSE(platform_.WriteFile(file, "x", 1, nullptr));
+  EXPECT_EQ(platform_.LastError(), kErrorInvalidHandle);
 
   file = platform_.OpenFile(Windows("new.txt"), kGenericWrite, kShareNone, kCreateNew);
   ASSERT_NE(file, kInvalidFile);
+  EXPECT_EQ(platform_.LastError(), kErrorSuccess);
   EXPECT_TRUE(platform_.WriteFile(file, "n", 1, nullptr));
   platform_.CloseFile(file);
   EXPECT_EQ(ReadHostFile(Host("new.txt")), "n");
