@@ -351,7 +351,11 @@ class WineTarget(Target):
         return _checked(result, argv) if check else result
 
     def run(self, *args, cwd=None, env=None):
-        argv = [_WINE, self._exe] + list(args)
+        return self.run_program(self._exe, *args, cwd=cwd, env=env)
+
+    def run_program(self, host_path, *args, cwd=None, env=None):
+        """Runs any Windows program of the host under wine64 in this prefix."""
+        argv = [_WINE, host_path] + list(args)
         return _run(argv, dict(self._env, **(env or {})), cwd or self.scratch)
 
     def wait(self):
