@@ -279,11 +279,12 @@ class _WineTemplate:
     @staticmethod
     def _add_stock_images(path):
         # The same stock lock-screen pictures as a fresh native prefix has.
-        reg = os.path.join(_bin_dir("TARNWELL_NATIVE_BIN", "native"), "reg")
-        if not os.path.isfile(reg):
+        # The native program lays out its prefix on start; "foo" does nothing else.
+        tarnwell = os.path.join(_bin_dir("TARNWELL_NATIVE_BIN", "native"), "tarnwell")
+        if not os.path.isfile(tarnwell):
             return
         with tempfile.TemporaryDirectory(prefix="tarnwell-stock-") as native_prefix:
-            _run([reg, "query", "HKLM"], dict(os.environ, TARNWELL_PREFIX=native_prefix), "/")
+            _run([tarnwell, "foo"], dict(os.environ, TARNWELL_PREFIX=native_prefix), native_prefix)
             for windows in ("Windows", "windows"):
                 stock = os.path.join(native_prefix, "drive_c", windows, "Web", "Screen")
                 if os.path.isdir(stock):
