@@ -1,0 +1,117 @@
+// REG QUERY key [/v name | /ve] [/s] [/reg:32|64], laid out as Wine's reg
+// prints it.
+#include "platform/posix/registry/views.h"
+#include "tools/reg/reg.h"
+#include "tools/reg/value_text.h"
+
+namespace reg {
+
+namespace {
+
+constexpr char kIndent[] = "    ";
+
+std::string ValueLine(const registry::Value& value) {
+  return kIndent + (value.name.empty() ? std::string("(Default)") : value.name) + kIndent +
+         TypeName(value.type) + kIndent + DataText(value);
+}
+
+// A key's values under its name and a blank line; the name alone when it has
+// none and is reached by /s. Then its subkeys: listed, or queried with /s.
+void QueryAll(const registry::Key& key, const std::string& path, bool recurse, bool recursing,
+              Context* context) {
+  if (!key.values().empty() || recursing) {
+    context->Line(path);
+    for (const registry::Value& value : key.values()) context->Line(ValueLine(value));
+    context->Line("");
+  }
+  for (const auto& subkey : key.subkeys()) {
+    std::string subpath = path + "\\" + subkey->name();
+    if (recurse) {
+      QueryAll(*subkey, subpath, true, true, context);
+    } else {
+      context->Line(subpath);
+    }
+  }
+}
+
+// With /s: every key below that holds the value.
+int SearchValue(const registry::Key& key, const std::string& path, const std::string& name,
+                Context* context) {
+  int matches = 0;
+  if (const registry::Value* value = key.FindValue(name)) {
+    context->Line(path);
+    context->Line(ValueLine(*value));
+    context->Line("");
+    ++matches;
+  }
+  for (const auto& subkey : key.subkeys()) {
+    matches += SearchValue(*subkey, path + "\\" + subkey->name(), name, context);
+  }
+  return matches;
+}
+
+}  // namespace
+
+int Query(const Arguments& arguments, Context* context) {
+  if (arguments.empty()) return context->InvalidSyntax("query");
+  std::string name;
+  bool has_name = false, has_default = false, recurse = false, view32 = false, has_view = false,
+       repeated = false;
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& option = arguments[i];
+    if (IsOption(option, "/v") && i + 1 < arguments.size() && !has_name) {
+      has_name = true;
+      name = arguments[++i];
+    } else if (IsOption(option, "/ve") && !has_default) {
+      has_default = true;
+    } else if (IsOption(option, "/s") && !recurse) {
+      recurse = true;
+    } else if (!ParseViewOption(option, &view32, &has_view, &repeated)) {
+      return context->InvalidSyntax("query");
+    }
+  }
+  if (repeated || (has_name && has_default)) return context->InvalidSyntax("query");
+  KeyName key_name;
+  if (!ParseKeyName(arguments[0], &key_name, context)) return 1;
+
+  registry::HiveSession session(context->prefix, registry::HiveSession::Mode::kRead);
+  registry::Key* hive = OpenHive(&session, key_name.root, false, context);
+  if (hive == nullptr) return 1;
+  registry::Key* key = hive->Find(registry::ResolveView(key_name.root, key_name.subkey, view32));
+  if (key == nullptr) {
+    context->Message("Unable to find the specified registry key");
+    return 1;
+  }
+  if (!registry::AccessGranted(*key, platform::kKeyRead)) {
+    context->Message("Access is denied");
+    return 1;
+  }
+  context->Line("");
+  if (has_name || has_default) {
+    if (recurse) {
+      int matches = SearchValue(*key, key_name.shown, name, context);
+      context->Line("Search complete. Number of matches found: " + std::to_string(matches));
+      return 0;
+    }
+    const registry::Value* value = key->FindValue(name);
+    if (value == nullptr && has_default) {
+      // An unset default value is reported, not missing.
+      context->Line(key_name.shown);
+      context->Line(std::string(kIndent) + "(Default)" + kIndent + "REG_SZ" + kIndent +
+                    "(value not set)");
+      return 0;
+    }
+    if (value == nullptr) {
+      context->Message("Unable to find the specified registry value");
+      return 1;
+    }
+    context->Line(key_name.shown);
+    context->Line(ValueLine(*value));
+    context->Line("");
+    return 0;
+  }
+  QueryAll(*key, key_name.shown, recurse, false, context);
+  return 0;
+}
+
+}  // namespace reg
