@@ -36,7 +36,7 @@ def query_value(target, key, name, view=None):
     result = target.reg(*args)
     if result.returncode != 0:
         return None
-    for line in result.stdout.split(b"\r\n"):
+    for line in result.stdout.replace(b"\r\n", b"\n").split(b"\n"):
         fields = line.strip().split(b"    ", 2)
         if len(fields) >= 2 and fields[0].decode().lower() == name.lower():
             return fields[1].decode(), fields[2].decode() if len(fields) == 3 else ""

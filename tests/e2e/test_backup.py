@@ -30,8 +30,9 @@ POLICY_FULL = "HKEY_LOCAL_MACHINE\\" + POLICY_KEY[5:]
 CREATIVE_FULL = "HKEY_CURRENT_USER\\" + CREATIVE_KEY[5:]
 
 
-def hex_text(data):
-    return b"hex(1):" + b",".join(b"%02x" % byte for byte in data + b"\0")
+def image_as_hex(text):
+    """A LockScreenImage line that stores any text bytes, as an import reads them."""
+    return b'"LockScreenImage"=hex(1):' + b",".join(b"%02x" % byte for byte in text + b"\0")
 
 
 class BackupFileTest(ScenarioTest):
@@ -88,7 +89,7 @@ class BackupFileTest(ScenarioTest):
 
     def test_text_with_line_breaks_is_written_as_hex(self):
         self.assertEqual(
-            self.backup([hex_text(b"C:\\a\r\nb.jpg")]).split(b"\r\n")[3],
+            self.backup([image_as_hex(b"C:\\a\r\nb.jpg")]).split(b"\r\n")[3],
             b'"LockScreenImage"=hex(1):43,3a,5c,61,0d,0a,62,2e,6a,70,67,00')
 
 
@@ -134,13 +135,13 @@ class RoundTripTest(ScenarioTest):
         self.assertEqual(before[0], '"LockScreenImage"="C:\\\\Pics\\\\old.jpg"')
 
     def test_quotes_and_backslashes_come_back(self):
-        self.round_trip([hex_text(b'C:\\x "q" \\\\y\\')], [])
+        self.round_trip([image_as_hex(b'C:\\x "q" \\\\y\\')], [])
 
     def test_line_breaks_come_back(self):
-        self.round_trip([hex_text(b"line\r\nbreak")], [])
+        self.round_trip([image_as_hex(b"line\r\nbreak")], [])
 
     def test_letters_outside_ascii_come_back(self):
-        self.round_trip([hex_text(b"caf\xe9 \xc4\xd6\xdc")], [])
+        self.round_trip([image_as_hex(b"caf\xe9 \xc4\xd6\xdc")], [])
 
 
 class RestoreTest(ScenarioTest):
