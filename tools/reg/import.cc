@@ -53,12 +53,10 @@ class Importer : public registry::RegFileHandler {
   void DeleteValue(const std::string& name) override { current_->DeleteValue(name); }
 
   void Problem(int /*line*/, const std::string& message) override {
-    problems_ = true;
     if (message.rfind(kEscapeWarning, 0) == 0) context_->Message(message);
   }
 
   bool failed() const { return failed_; }
-  bool problems() const { return problems_; }
 
  private:
   // The hive and the path inside it of a key named in the file.
@@ -83,7 +81,6 @@ class Importer : public registry::RegFileHandler {
   Context* context_;
   registry::Key* current_ = nullptr;
   bool failed_ = false;
-  bool problems_ = false;
 };
 
 }  // namespace
@@ -111,8 +108,8 @@ int Import(const Arguments& arguments, Context* context) {
     context->Message("The file '" + file + "' is not a valid registry file.");
     return 1;
   }
+  // Like Wine's reg, a successful import prints nothing.
   if (CommitOrReport(&session, context) != 0 || importer.failed()) return 1;
-  if (!importer.problems()) context->Message("The operation completed successfully");
   return 0;
 }
 
