@@ -327,6 +327,12 @@ def _copy_prefix(template, destination):
             shutil.copy2(source, path)
 
 
+# Processes a prefix runs for itself, and the hold_open helper.
+_WINE_OWN_PROGRAMS = {b"services.exe", b"winedevice.exe", b"plugplay.exe", b"svchost.exe",
+                      b"rpcss.exe", b"explorer.exe", b"conhost.exe", b"wineboot.exe",
+                      b"hold_file.exe"}
+
+
 class WineTarget(Target):
     """The win64 build under wine64, in a copy of the run's template prefix."""
 
@@ -360,8 +366,34 @@ class WineTarget(Target):
         return _run(argv, dict(self._env, **(env or {})), cwd or self.scratch)
 
     def wait(self):
-        # The server ends once every process of the prefix has ended.
-        _run([_WINESERVER, "-w"], self._env, "/", timeout=WAIT_TIMEOUT)
+        # Not `wineserver -w`: that would also wait for a hold_open helper.
+        deadline = time.monotonic() + WAIT_TIMEOUT
+        while self._launched_processes():
+            if time.monotonic() > deadline:
+                raise AssertionError("launched processes still running after %d s" %
+                                     WAIT_TIMEOUT)
+            time.sleep(0.05)
+
+    def _launched_processes(self):
+        """Host processes of this prefix other than Wine's own services and
+        the hold_open helper."""
+        marker = b"WINEPREFIX=" + os.fsencode(self.prefix)
+        launched = []
+        for pid in os.listdir("/proc"):
+            if not pid.isdigit():
+                continue
+            try:
+                with open("/proc/%s/environ" % pid, "rb") as environ:
+                    if marker not in environ.read().split(b"\0"):
+                        continue
+                with open("/proc/%s/cmdline" % pid, "rb") as cmdline:
+                    program = cmdline.read().split(b"\0")[0]
+            except OSError:  # ended meanwhile
+                continue
+            name = program.replace(b"\\", b"/").rsplit(b"/", 1)[-1].lower()
+            if name not in _WINE_OWN_PROGRAMS and not name.startswith(b"wineserver"):
+                launched.append((int(pid), program))
+        return launched
 
     def refuse_launches(self):
         # ShellExecute then finds no reg.exe and returns 2 (file not found).
