@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "src/fake_platform.h"
 
 namespace {
@@ -145,6 +147,93 @@ TEST_F(RegistryXTest, EveryHandleIsReleased) {
   EXPECT_EQ(fake_.OpenKeyCount(), 1u);
   registry_.CloseCurrentKey();
   EXPECT_EQ(fake_.OpenKeyCount(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// The same reads against the emulated registry of the native build, planted
+// as a hive file in a fresh prefix.
+class EmulatedRegistryXTest : public ::testing::Test {
+ protected:
+  EmulatedRegistryXTest() {
+    const char* previous = std::getenv("TARNWELL_PREFIX");
+    if (previous) previous_prefix_ = previous;
+    setenv("TARNWELL_PREFIX", prefix_.host().c_str(), 1);
+    WriteHostFile(prefix_.HostFile("system.reg"),
+                  "Windows Registry Editor Version 5.00\n"
+                  "\n"
+                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Test]\n"
+                  "\"Expand\"=hex(2):25,50,41,54,48,25,00\n"
+                  "\"Five\"=\"5\"\n"
+                  "\"AllOnes\"=dword:ffffffff\n"
+                  "\"Two\"=dword:00000002\n"
+                  "\"Long\"=hex(4):01,00,00,00,00,00,00,00\n"
+                  "\"Split\"=hex(1):61,62,00,63,64,00\n"
+                  "\n"
+                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Locked]\n"
+                  "#access=0x00000000\n"
+                  "\n"
+                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\ReadOnly]\n"
+                  "#access=0x00020019\n"
+                  "\n"
+                  ";; end of hive\n");
+    registry_.SelectRoot(platform::kHkeyLocalMachine);
+    registry_.SetAccess(platform::kKeyRead);
+    EXPECT_TRUE(registry_.OpenExistingKey("\\SOFTWARE\\Test"));
+  }
+
+  ~EmulatedRegistryXTest() override {
+    registry_.CloseCurrentKey();
+    if (previous_prefix_.empty())
+      unsetenv("TARNWELL_PREFIX");
+    else
+      setenv("TARNWELL_PREFIX", previous_prefix_.c_str(), 1);
+  }
+
+  TemporaryDirectory prefix_;
+  std::string previous_prefix_;
+  TRegistryX registry_;
+};
+
+TEST_F(EmulatedRegistryXTest, TypedReads) {
+  EXPECT_EQ(registry_.ReadTextOr("Expand", "default"), "default");
+  EXPECT_EQ(registry_.ReadText("Expand"), "%PATH%");
+  EXPECT_EQ(registry_.ReadNumberOr("Five", -7), -7);
+  EXPECT_EQ(registry_.ReadNumberOr("AllOnes", 0), -1);
+  EXPECT_TRUE(registry_.ReadFlagOr("Two", false));
+  EXPECT_EQ(registry_.ReadTextOr("Split", ""), "ab");
+  try {
+    registry_.ReadNumberOr("Long", 0);
+    FAIL() << "no error raised";
+  } catch (const ERegistryException& error) {
+    EXPECT_EQ(error.Message(), "Failed to get data for 'Long'");
+  }
+}
+
+TEST_F(EmulatedRegistryXTest, KeysThatRefuseAccess) {
+  EXPECT_FALSE(registry_.KeyPresent("\\SOFTWARE\\Locked"));
+  EXPECT_TRUE(registry_.KeyPresent("\\SOFTWARE\\ReadOnly"));
+  registry_.SetAccess(platform::kKeyAllAccess);
+  EXPECT_FALSE(registry_.OpenExistingKey("\\SOFTWARE\\ReadOnly"));
+  EXPECT_EQ(registry_.CurrentPath(), "\\SOFTWARE\\Test");
+  registry_.SetAccess(platform::kKeyRead);
+  EXPECT_TRUE(registry_.OpenExistingKey("\\SOFTWARE\\ReadOnly"));
+  EXPECT_FALSE(registry_.OpenExistingKey("\\SOFTWARE\\Locked"));
+}
+
+TEST_F(EmulatedRegistryXTest, OpeningNeverCreatesAKey) {
+  const std::string hive = ReadHostFile(prefix_.HostFile("system.reg"));
+  EXPECT_FALSE(registry_.OpenExistingKey("\\SOFTWARE\\New"));
+  EXPECT_FALSE(registry_.KeyPresent("\\SOFTWARE\\New"));
+  EXPECT_EQ(ReadHostFile(prefix_.HostFile("system.reg")), hive);
+}
+
+TEST_F(EmulatedRegistryXTest, ChangingTheRootClosesTheKey) {
+  registry_.SelectRoot(platform::kHkeyCurrentUser);
+  EXPECT_EQ(registry_.CurrentKey(), 0u);
+  EXPECT_FALSE(registry_.ValuePresent("Five"));
 }
 
 }  // namespace

@@ -95,6 +95,27 @@ class SettingsTest(ScenarioTest):
                  self.product_win, "/f", "/reg:64")
         self.assertEqual(self.backup_directory(), self.scratch)
 
+    @unittest.skipIf(os.environ.get("TARNWELL_E2E_TARGET") == "wine",
+                     "keys that refuse access are made in the emulated registry's hive")
+    def test_key_granting_only_read_access_is_read(self):
+        self.set_setting("Path", self.product_win)
+        for granted, expected in (("0x00020019", self.product), ("0x00000000", self.scratch)):
+            with self.subTest(granted=granted):
+                self.grant_settings_access(granted)
+                self.assertEqual(self.backup_directory(), expected)
+                os.remove(os.path.join(expected, "reg.dat"))
+                self.assertIsNone(self.log(expected))
+
+    def grant_settings_access(self, mask):
+        hive = os.path.join(self.target.prefix, "system.reg")
+        lines = self.read(hive).decode().split("\n")
+        lines = [line for line in lines if not line.startswith("#access=")]
+        # Key names keep the case they were first written with.
+        header = [line.lower() for line in lines].index(
+            "[hkey_local_machine\\software\\wow6432node\\quorvane\\lumivale]")
+        lines.insert(header + 1, "#access=" + mask)
+        self.write(hive, "\n".join(lines).encode())
+
     def test_long_number_ends_the_run_with_the_report(self):
         module = b"tarnwell.exe" if self.target.name == "wine" else b"tarnwell"
         for name in ("FormLeft", "FormTop", "Random"):
