@@ -72,6 +72,7 @@ constexpr uint32_t kShareWrite = 2;
 constexpr uint32_t kCreateNew = 1;
 constexpr uint32_t kCreateAlways = 2;
 constexpr uint32_t kOpenExisting = 3;
+constexpr uint32_t kOpenAlways = 4;
 
 enum class SeekOrigin { kBegin = 0, kCurrent = 1, kEnd = 2 };
 

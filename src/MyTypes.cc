@@ -304,12 +304,10 @@ void WriteLog(const std::string& log_file, const std::string& message) {
 
 int64_t AppendToFile(const std::string& file, const std::string& text) {
   platform::Platform& os = platform::Current();
+  // Opening and creating in one step: a log that another run creates in
+  // between is appended to, never emptied.
   const platform::FileHandle handle =
-      platform::FileExists(file)
-          ? os.OpenFile(file, platform::kGenericWrite, platform::kShareNone,
-                        platform::kOpenExisting)
-          : os.OpenFile(file, platform::kGenericRead | platform::kGenericWrite,
-                        platform::kShareNone, platform::kCreateAlways);
+      os.OpenFile(file, platform::kGenericWrite, platform::kShareNone, platform::kOpenAlways);
   if (handle == platform::kInvalidFile) return 0;
   if (os.SeekFile(handle, 0, platform::SeekOrigin::kEnd)) WriteAll(handle, text);
   int64_t size = 0;

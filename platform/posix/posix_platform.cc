@@ -393,12 +393,16 @@ FileHandle PosixPlatform::OpenFile(const std::string& path, uint32_t access, uin
       break;
     case kOpenExisting:
       break;
+    case kOpenAlways:
+      flags |= O_CREAT;
+      break;
     default:
       SetLastError(kErrorInvalidParameter);
       return kInvalidFile;
   }
   struct stat st;
-  bool existed = disposition == kCreateAlways && stat(host.c_str(), &st) == 0;
+  bool existed =
+      (disposition == kCreateAlways || disposition == kOpenAlways) && stat(host.c_str(), &st) == 0;
   int fd = open(host.c_str(), flags, 0666);
   if (fd < 0) {
     FailWithErrno(host);
@@ -410,7 +414,8 @@ FileHandle PosixPlatform::OpenFile(const std::string& path, uint32_t access, uin
     return kInvalidFile;
   }
   // Root may write anywhere; Windows refuses to write a read-only file.
-  if ((writing || disposition == kCreateAlways) && !(st.st_mode & S_IWUSR)) {
+  if ((writing || disposition == kCreateAlways || disposition == kOpenAlways) &&
+      !(st.st_mode & S_IWUSR)) {
     close(fd);
     SetLastError(kErrorAccessDenied);
     return kInvalidFile;

@@ -256,6 +256,18 @@ TEST_F(PosixPlatformTest, Dispositions) {
   EXPECT_TRUE(platform_.WriteFile(file, "n", 1, nullptr));
   platform_.CloseFile(file);
   EXPECT_EQ(ReadHostFile(Host("new.txt")), "n");
+
+  // Open-always keeps an existing file's content and creates a missing one.
+  file = platform_.OpenFile(Windows("new.txt"), kGenericWrite, kShareNone, kOpenAlways);
+  ASSERT_NE(file, kInvalidFile);
+  EXPECT_EQ(platform_.LastError(), 183u);
+  platform_.CloseFile(file);
+  EXPECT_EQ(ReadHostFile(Host("new.txt")), "n");
+  file = platform_.OpenFile(Windows("other.txt"), kGenericWrite, kShareNone, kOpenAlways);
+  ASSERT_NE(file, kInvalidFile);
+  EXPECT_EQ(platform_.LastError(), kErrorSuccess);
+  platform_.CloseFile(file);
+  EXPECT_EQ(ReadHostFile(Host("other.txt")), "");
 }
 
 TEST_F(PosixPlatformTest, OpenFailuresGiveWindowsCodes) {
