@@ -3,7 +3,6 @@
 // nothing may crash and the hives must still load afterwards.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "fuzz/sandbox.h"
@@ -12,21 +11,6 @@
 namespace {
 
 constexpr size_t kMaxArguments = 24;
-
-// Known faults, not yet mended: a key name holding a line break, or a value
-// name holding a carriage return, is written into the hive as it is, and the
-// hive no longer loads. Such inputs are skipped unless
-// TARNWELL_FUZZ_KNOWN_FAULTS is set; known_faults/ holds one of each.
-bool HitsKnownFault(const reg::Arguments& arguments) {
-  static const bool replay_known_faults = std::getenv("TARNWELL_FUZZ_KNOWN_FAULTS") != nullptr;
-  if (replay_known_faults) return false;
-  if (arguments.size() > 1 && arguments[1].find_first_of("\r\n") != std::string::npos) return true;
-  for (size_t i = 1; i + 1 < arguments.size(); ++i) {
-    if (reg::IsOption(arguments[i], "/v") && arguments[i + 1].find('\r') != std::string::npos)
-      return true;
-  }
-  return false;
-}
 
 // A small valid file for IMPORT to read.
 constexpr char kImportFile[] =
@@ -49,7 +33,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   // The file arguments of IMPORT and EXPORT stay inside the sandbox: the
   // stand-in would otherwise read or replace any file on the machine.
-  if (HitsKnownFault(arguments)) return 0;
   fuzz::Sandbox& sandbox = fuzz::Sandbox::Get();
   if (!arguments.empty() && reg::IsOption(arguments[0], "import") && arguments.size() > 1)
     arguments[1] = sandbox.WindowsFile("in.reg");

@@ -57,6 +57,11 @@ bool ParseKeyName(const std::string& argument, KeyName* key, Context* context) {
     return false;
   }
   std::string subkey = slash == std::string::npos ? "" : argument.substr(slash + 1);
+  // A line break cannot stand in a key's line of the hive.
+  if (subkey.find_first_of("\r\n") != std::string::npos) {
+    context->Message("Invalid registry key");
+    return false;
+  }
   // One trailing backslash is allowed; more name an empty key.
   if (!subkey.empty() && subkey.back() == '\\') subkey.pop_back();
   if (!subkey.empty() && subkey.back() == '\\') {

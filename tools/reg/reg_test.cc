@@ -110,6 +110,8 @@ TEST_F(RegTest, AddRefusesBadDataWithWinesMessages) {
        "reg: Invalid syntax. Type \"REG ADD /?\" for help.\n"},
       {{"add", "HKCR\\K"}, "reg: Invalid system key\n"},
       {{"add", "HKCU\\K\\\\"}, "reg: Invalid registry key\n"},
+      {{"add", "HKCU\\K\nL"}, "reg: Invalid registry key\n"},
+      {{"add", "HKCU\\K\rL", "/v", "a"}, "reg: Invalid registry key\n"},
       {{"frob"}, "reg: Invalid option [frob]. Type \"REG /?\" for help.\n"},
   };
   for (const Case& c : cases) {

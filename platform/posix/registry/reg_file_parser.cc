@@ -153,7 +153,7 @@ class Parser {
   }
 
   // Reads a double-quoted string's contents with the \\ and \" escapes (and
-  // \n); `*pos` is just after the opening quote and ends after the closing one.
+  // \n and \r); `*pos` is just after the opening quote and ends after the closing one.
   bool ReadQuoted(const std::string& line, size_t* pos, std::string* text) {
     for (size_t at = *pos; at < line.size(); ++at) {
       char c = line[at];
@@ -165,6 +165,8 @@ class Parser {
         char escaped = line[++at];
         if (escaped == 'n') {
           text->push_back('\n');
+        } else if (escaped == 'r') {
+          text->push_back('\r');
         } else {
           if (escaped != '\\' && escaped != '"') {
             handler_->Problem(line_number_,

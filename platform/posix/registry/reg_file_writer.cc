@@ -32,6 +32,8 @@ std::string Escape(const std::string& text) {
       out.push_back(c);
     } else if (c == '\n') {
       out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";  // a bare carriage return would end the line
     } else {
       out.push_back(c);
     }

@@ -86,6 +86,7 @@ TEST(RegFileWriterTest, HiveKeepsEveryValueExactly) {
   key->set_access(0x20019);
   key->SetValue("", 1, std::string("plain\\ \"text\"\n\0", 15));
   key->SetValue("cr", 1, std::string("a\rb\0", 4));
+  key->SetValue("line\r\nbreak", 4, Bytes({0, 0, 0, 0}));
   key->SetValue("mid", 1, std::string("a\0b\0", 4));
   key->SetValue("noterm", 1, "abc");
   key->SetValue("d", 4, Bytes({1, 2, 3, 4}));
@@ -108,6 +109,7 @@ TEST(RegFileWriterTest, HiveKeepsEveryValueExactly) {
             "\"d\"=dword:04030201\n"
             "\"d3\"=hex(4):01,02,03\n"
             "\"d8\"=hex(4):01,02,03,04,05,06,07,08\n"
+            "\"line\\r\\nbreak\"=dword:00000000\n"
             "\"m\"=hex(7):61,00,00\n"
             "\"mid\"=hex(1):61,00,62,00\n"
             "\"noterm\"=hex(1):61,62,63\n"
