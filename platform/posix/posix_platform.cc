@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -32,6 +33,10 @@ Platform& RealPlatform() {
   static PosixPlatform platform;
   return platform;
 }
+
+// Windows fails a write past a file-size limit; here SIGXFSZ would end the
+// process instead, so it is ignored and the write fails with EFBIG.
+PosixPlatform::PosixPlatform() { signal(SIGXFSZ, SIG_IGN); }
 
 namespace {
 

@@ -9,6 +9,8 @@ namespace platform {
 
 class PosixPlatform : public Platform {
  public:
+  PosixPlatform();
+
   // Registry: platform/posix/registry.cc.
   uint32_t OpenKey(RootKey root, const std::string& subkey, uint32_t access,
                    RegistryKey* key) override;

@@ -96,11 +96,6 @@ class FaultTest(ScenarioTest):
                                 if os.path.exists(self.hive("user.reg"))
                                 else [".registry.lock", "drive_c", "system.reg"]))
 
-    # Fault in the native platform: a write past the file-size limit raises
-    # SIGXFSZ, which ends tarnwell (status -25) where Windows fails the write.
-    # PosixPlatform should ignore SIGXFSZ, as the hive store does, so the write
-    # fails with EFBIG.
-    @unittest.expectedFailure
     def test_backup_past_the_size_limit_leaves_no_partial_file(self):
         self.plant_policy()
         result = self.run_limited([self.target._tarnwell, "/install"], 100)
@@ -112,11 +107,6 @@ class FaultTest(ScenarioTest):
         self.assertIn(b"\"LockScreenImage\"=\"C:\\\\old.jpg\"",
                       self.read(self.scratch_file("reg.dat")))
 
-    # Fault in the native platform: a write past the file-size limit raises
-    # SIGXFSZ, which ends tarnwell (status -25) where Windows fails the write.
-    # PosixPlatform should ignore SIGXFSZ, as the hive store does, so the write
-    # fails with EFBIG.
-    @unittest.expectedFailure
     def test_log_append_past_the_size_limit_does_not_disturb_the_run(self):
         self.target.refuse_launches()
         log = self.scratch_file("tarnwell.log")
@@ -127,11 +117,6 @@ class FaultTest(ScenarioTest):
         self.assertEqual(len(content), 40)
         self.assertTrue(content.startswith(b"1/1/2024  start\r\n"), content)
 
-    # Fault in the native platform: a write past the file-size limit raises
-    # SIGXFSZ, which ends tarnwell (status -25) where Windows fails the write.
-    # PosixPlatform should ignore SIGXFSZ, as the hive store does, so the write
-    # fails with EFBIG.
-    @unittest.expectedFailure
     def test_log_trim_near_the_size_limit_does_not_disturb_the_run(self):
         self.target.refuse_launches()
         log = self.scratch_file("tarnwell.log")
