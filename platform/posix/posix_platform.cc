@@ -6,10 +6,10 @@
 #include <langinfo.h>
 #include <locale.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
-#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <time.h>
 #include <unistd.h>
@@ -276,32 +276,6 @@ bool WriteAll(int fd, const void* data, size_t size) {
   return true;
 }
 
-// In the launched process: detach, set up and exec; the exec error goes back
-// through the close-on-exec pipe. Only async-signal-safe calls from here on.
-[[noreturn]] void RunDetached(const char* program, char* const* argv, const char* directory,
-                              int report_fd) {
-  if (setsid() < 0 || fork() != 0) _exit(0);
-  int error = 0;
-  if (chdir(directory) != 0) {
-    error = errno;
-  } else {
-    int null_fd = open("/dev/null", O_RDWR);
-    if (null_fd < 0) {
-      error = errno;
-    } else {
-      dup2(null_fd, 0);
-      dup2(null_fd, 1);
-      dup2(null_fd, 2);
-      if (null_fd > 2) close(null_fd);
-      execv(program, argv);
-      error = errno;
-    }
-  }
-  ssize_t ignored = write(report_fd, &error, sizeof error);
-  (void)ignored;
-  _exit(127);
-}
-
 }  // namespace
 
 uintptr_t PosixPlatform::ShellExecute(const std::string& /*verb*/, const std::string& file,
@@ -326,42 +300,33 @@ uintptr_t PosixPlatform::ShellExecute(const std::string& /*verb*/, const std::st
   argv.push_back(nullptr);
 
   // Held shared for as long as the launched process lives, so that a waiter
-  // taking it exclusively knows when every launch has ended.
+  // taking it exclusively knows when every launch has ended. The launched
+  // process inherits the descriptor; this process closes its own.
   std::string lock_path = PrefixDirectory() + "/.launches.lock";
   int lock_fd = open(lock_path.c_str(), O_RDWR | O_CREAT, 0666);
   if (lock_fd >= 0) {
     while (flock(lock_fd, LOCK_SH) != 0 && errno == EINTR) {
     }
   }
-  int report[2];
-  if (pipe2(report, O_CLOEXEC) != 0) {
-    if (lock_fd >= 0) close(lock_fd);
-    return kErrorNotEnoughMemory;
-  }
-  pid_t child = fork();
-  if (child == 0) {
-    close(report[0]);
-    RunDetached(program.c_str(), argv.data(), working_directory.c_str(), report[1]);
-  }
-  close(report[1]);
+  // Detached: a session of its own, no console, never waited for. The spawn
+  // reports a failed exec, which makes the launch a refused one.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addchdir_np(&actions, working_directory.c_str());
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+  pid_t child;
+  int error = posix_spawn(&child, program.c_str(), &actions, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&actions);
   if (lock_fd >= 0) close(lock_fd);
-  uintptr_t result = kLaunchAccepted;
-  if (child < 0) {
-    result = kErrorNotEnoughMemory;
-  } else {
-    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
-    }
-    int error = 0;
-    ssize_t n;
-    while ((n = read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
-    }
-    if (n == static_cast<ssize_t>(sizeof error)) {
-      result = ErrorFromErrno(error);
-      if (result > 32 || result == kErrorSuccess) result = kErrorAccessDenied;
-    }
-  }
-  close(report[0]);
-  return result;
+  if (error == 0) return kLaunchAccepted;
+  const uintptr_t refused = ErrorFromErrno(error);
+  return refused > 32 || refused == kErrorSuccess ? kErrorAccessDenied : refused;
 }
 
 std::vector<std::vector<FoundFile>> PosixPlatform::FindFiles(
