@@ -54,6 +54,11 @@ class WineReg(NativeReg):
 def run(target, *args):
     process = target.start(*args)
     out, err = process.communicate(timeout=TIMEOUT)
+    if target.name == "wine" and process.returncode != 0 and not out:
+        # reg.exe explains every failure on stdout; silence means Wine itself
+        # failed to start it (seen on a loaded machine). Try once more.
+        process = target.start(*args)
+        out, err = process.communicate(timeout=TIMEOUT)
     return process.returncode, out.replace(b"\r\n", b"\n"), err
 
 
@@ -74,7 +79,7 @@ class RegConformanceTest(unittest.TestCase):
     def both(self, *args):
         """Runs reg on both targets and expects the same exit code and output."""
         results = [run(t, *args) for t in (self.native, self.wine)]
-        self.assertEqual(results[0][:2], results[1][:2], args)
+        self.assertEqual(results[0][:2], results[1][:2], (args, results[1][2]))
         return results[0]
 
     def export_bytes(self, target, key, *options):
