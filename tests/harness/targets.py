@@ -67,6 +67,16 @@ def _run(argv, env, cwd, timeout=RUN_TIMEOUT, stdin=subprocess.DEVNULL):
     return Result(completed.returncode, completed.stdout, completed.stderr)
 
 
+def _run_wine(argv, env, cwd):
+    """Runs a Wine program, once more when Wine itself failed to start it: a
+    failure with nothing on either stream (seen now and then on a loaded
+    machine), where the programs run here always say why they fail."""
+    result = _run(argv, env, cwd)
+    if result.returncode != 0 and not result.stdout and not result.stderr:
+        result = _run(argv, env, cwd)
+    return result
+
+
 def _checked(result, argv):
     if result.returncode != 0:
         raise AssertionError("%s exited with %d\nstdout: %r\nstderr: %r" %
@@ -354,7 +364,7 @@ class WineTarget(Target):
 
     def reg(self, *args, check=False):
         argv = [_WINE, "reg"] + list(args)
-        result = _run(argv, self._env, self.scratch)
+        result = _run_wine(argv, self._env, self.scratch)
         return _checked(result, argv) if check else result
 
     def run(self, *args, cwd=None, env=None):
@@ -363,7 +373,7 @@ class WineTarget(Target):
     def run_program(self, host_path, *args, cwd=None, env=None):
         """Runs any Windows program of the host under wine64 in this prefix."""
         argv = [_WINE, host_path] + list(args)
-        return _run(argv, dict(self._env, **(env or {})), cwd or self.scratch)
+        return _run_wine(argv, dict(self._env, **(env or {})), cwd or self.scratch)
 
     def wait(self):
         # Not `wineserver -w`: that would also wait for a hold_open helper.
