@@ -4,7 +4,6 @@
 
 #include "platform/posix/drive.h"
 #include "platform/posix/registry/reg_file_writer.h"
-#include "platform/posix/registry/views.h"
 #include "tools/reg/reg.h"
 
 namespace reg {
@@ -25,17 +24,8 @@ int Export(const Arguments& arguments, Context* context) {
   std::string bytes;
   {
     registry::HiveSession session(context->prefix, registry::HiveSession::Mode::kRead);
-    registry::Key* hive = OpenHive(&session, key_name.root, false, context);
-    if (hive == nullptr) return 1;
-    registry::Key* key = hive->Find(registry::ResolveView(key_name.root, key_name.subkey, view32));
-    if (key == nullptr) {
-      context->Message("Unable to find the specified registry key");
-      return 1;
-    }
-    if (!registry::AccessGranted(*key, platform::kKeyRead)) {
-      context->Message("Access is denied");
-      return 1;
-    }
+    registry::Key* key = FindReadableKey(&session, key_name, view32, context);
+    if (key == nullptr) return 1;
     bytes = registry::FormatExport(*key, key_name.shown);
   }
   // reg.exe asks before replacing a file without /y; no one can answer here,

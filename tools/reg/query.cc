@@ -1,6 +1,5 @@
 // REG QUERY key [/v name | /ve] [/s] [/reg:32|64], laid out as Wine's reg
 // prints it.
-#include "platform/posix/registry/views.h"
 #include "tools/reg/reg.h"
 #include "tools/reg/value_text.h"
 
@@ -75,17 +74,8 @@ int Query(const Arguments& arguments, Context* context) {
   if (!ParseKeyName(arguments[0], &key_name, context)) return 1;
 
   registry::HiveSession session(context->prefix, registry::HiveSession::Mode::kRead);
-  registry::Key* hive = OpenHive(&session, key_name.root, false, context);
-  if (hive == nullptr) return 1;
-  registry::Key* key = hive->Find(registry::ResolveView(key_name.root, key_name.subkey, view32));
-  if (key == nullptr) {
-    context->Message("Unable to find the specified registry key");
-    return 1;
-  }
-  if (!registry::AccessGranted(*key, platform::kKeyRead)) {
-    context->Message("Access is denied");
-    return 1;
-  }
+  registry::Key* key = FindReadableKey(&session, key_name, view32, context);
+  if (key == nullptr) return 1;
   context->Line("");
   if (has_name || has_default) {
     if (recurse) {

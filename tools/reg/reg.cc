@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "platform/posix/registry/key.h"
+#include "platform/posix/registry/views.h"
 
 namespace reg {
 
@@ -81,6 +82,22 @@ registry::Key* OpenHive(registry::HiveSession* session, platform::RootKey root, 
       for_change ? session->HiveForChange(root, &error) : session->Hive(root, &error);
   if (hive == nullptr) context->Line("ERROR: " + error);
   return hive;
+}
+
+registry::Key* FindReadableKey(registry::HiveSession* session, const KeyName& key_name, bool view32,
+                               Context* context) {
+  registry::Key* hive = OpenHive(session, key_name.root, false, context);
+  if (hive == nullptr) return nullptr;
+  registry::Key* key = hive->Find(registry::ResolveView(key_name.root, key_name.subkey, view32));
+  if (key == nullptr) {
+    context->Message("Unable to find the specified registry key");
+    return nullptr;
+  }
+  if (!registry::AccessGranted(*key, platform::kKeyRead)) {
+    context->Message("Access is denied");
+    return nullptr;
+  }
+  return key;
 }
 
 int CommitOrReport(registry::HiveSession* session, Context* context) {

@@ -48,6 +48,11 @@ registry::Key* OpenHive(registry::HiveSession* session, platform::RootKey root, 
                         Context* context);
 int CommitOrReport(registry::HiveSession* session, Context* context);
 
+// The existing key `key_name` names in the chosen view, readable; null after
+// saying why not.
+registry::Key* FindReadableKey(registry::HiveSession* session, const KeyName& key_name, bool view32,
+                               Context* context);
+
 int Add(const Arguments& arguments, Context* context);
 int Query(const Arguments& arguments, Context* context);
 int Delete(const Arguments& arguments, Context* context);
