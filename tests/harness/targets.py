@@ -144,6 +144,20 @@ class Target:
     def _end_processes(self):
         pass
 
+    @contextlib.contextmanager
+    def _holding(self, argv, env, cwd, host_path):
+        """Runs a holder that says "ready" once it holds the file and lets go
+        when its standard input closes."""
+        holder = subprocess.Popen(argv, env=env, cwd=cwd, stdin=subprocess.PIPE,
+                                  stdout=subprocess.PIPE)
+        self._holders.append(holder)
+        try:
+            _expect_ready(holder, host_path)
+            yield
+        finally:
+            _release(holder)
+            self._holders.remove(holder)
+
     def __enter__(self):
         return self
 
@@ -226,16 +240,9 @@ class NativeTarget(Target):
         """Another process holds the file open: with share_read, others may
         still read it (a shared lock); without, nobody may open it."""
         mode = "-s" if share_read else "-x"
-        holder = subprocess.Popen(
-            ["flock", mode, "-w", "30", host_path, "sh", "-c", "echo ready; exec cat >/dev/null"],
-            stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-        self._holders.append(holder)
-        try:
-            _expect_ready(holder, host_path)
+        with self._holding(["flock", mode, "-w", "30", host_path, "sh", "-c",
+                            "echo ready; exec cat >/dev/null"], None, None, host_path):
             yield
-        finally:
-            _release(holder)
-            self._holders.remove(holder)
 
     def _end_processes(self):
         for holder in list(self._holders):
@@ -424,16 +431,10 @@ class WineTarget(Target):
         access, sharing read access only with share_read."""
         helper = os.path.join(os.path.dirname(self._exe), "hold_file.exe")
         _require_file(helper, "hold_file.exe (the win64 build)")
-        holder = subprocess.Popen(
-            [_WINE, helper, self.windows_path(host_path), "read" if share_read else "none"],
-            env=self._env, cwd=self.scratch, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-        self._holders.append(holder)
-        try:
-            _expect_ready(holder, host_path)
+        with self._holding(
+                [_WINE, helper, self.windows_path(host_path), "read" if share_read else "none"],
+                self._env, self.scratch, host_path):
             yield
-        finally:
-            _release(holder)
-            self._holders.remove(holder)
 
     def _end_processes(self):
         for holder in list(self._holders):
