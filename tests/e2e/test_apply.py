@@ -4,6 +4,7 @@ log that records them."""
 import os
 import unittest
 
+from harness import targets
 from scenario import DATE_TIME, WRITE_ERRORS, ScenarioTest, split_log
 
 LIMIT = 1048576
@@ -66,7 +67,7 @@ class ApplyTest(ScenarioTest):
         self.assertIsNone(self.log())
 
 
-NATIVE = os.environ.get("TARNWELL_E2E_TARGET") == "native"
+NATIVE = targets.TARGET_NAME == "native"
 
 # The C library's Korean and Japanese dates are written with words, not the
 # numeric patterns of Windows.

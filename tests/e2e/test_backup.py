@@ -8,6 +8,7 @@ import signal
 import subprocess
 import unittest
 
+from harness import targets
 from scenario import CREATIVE_KEY, POLICY_KEY, POLICY_VALUES, ScenarioTest, split_log
 
 HEADER = (b"Windows Registry Editor Version 5.00\r\n\r\n"
@@ -217,7 +218,7 @@ class FailureTest(ScenarioTest):
                        rb"\r\n$"))
         self.assertEqual(os.listdir(self.scratch), [])
 
-    @unittest.skipIf(os.environ.get("TARNWELL_E2E_TARGET") == "wine",
+    @unittest.skipIf(targets.TARGET_NAME == "wine",
                      "file-size limits are a native process resource")
     def test_write_failing_part_way_leaves_no_backup(self):
         def limit_file_size():

@@ -5,6 +5,7 @@ import os
 import re
 import unittest
 
+from harness import targets
 from scenario import STOCK_DIR, ScenarioTest, split_log
 
 
@@ -95,7 +96,7 @@ class SettingsTest(ScenarioTest):
                  self.product_win, "/f", "/reg:64")
         self.assertEqual(self.backup_directory(), self.scratch)
 
-    @unittest.skipIf(os.environ.get("TARNWELL_E2E_TARGET") == "wine",
+    @unittest.skipIf(targets.TARGET_NAME == "wine",
                      "keys that refuse access are made in the emulated registry's hive")
     def test_key_granting_only_read_access_is_read(self):
         self.set_setting("Path", self.product_win)

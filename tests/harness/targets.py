@@ -38,14 +38,17 @@ _WINESERVER = "/usr/lib/wine/wineserver"
 _live_targets = []
 
 
+# The target this run drives: "native" or "wine".
+TARGET_NAME = os.environ.get("TARNWELL_E2E_TARGET", "native")
+
+
 def new_target():
     """The target named by TARNWELL_E2E_TARGET, in a fresh prefix."""
-    name = os.environ.get("TARNWELL_E2E_TARGET", "native")
-    if name == "native":
+    if TARGET_NAME == "native":
         return NativeTarget()
-    if name == "wine":
+    if TARGET_NAME == "wine":
         return WineTarget()
-    raise ValueError("TARNWELL_E2E_TARGET must be native or wine, not %r" % name)
+    raise ValueError("TARNWELL_E2E_TARGET must be native or wine, not %r" % TARGET_NAME)
 
 
 def _bin_dir(variable, default_preset):
