@@ -49,12 +49,7 @@ int Delete(const Arguments& arguments, Context* context) {
     return 1;
   }
   if (whole_key) {
-    std::vector<std::string> parts = registry::SplitKeyPath(path);
-    std::string last = parts.back();
-    parts.pop_back();
-    std::string parent;
-    for (const std::string& part : parts) parent += (parent.empty() ? "" : "\\") + part;
-    hive->Find(parent)->DeleteSubkey(last);
+    hive->Delete(path);
   } else if (all_values) {
     key->DeleteAllValues();
   } else if (!key->DeleteValue(has_name ? name : "")) {

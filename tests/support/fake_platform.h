@@ -2,8 +2,8 @@
 // shell launches, a set clock and locale, captured standard error. Files and
 // paths go to the real (emulated) platform, so file tests use a temporary
 // directory.
-#ifndef TARNWELL_SRC_FAKE_PLATFORM_H_
-#define TARNWELL_SRC_FAKE_PLATFORM_H_
+#ifndef TARNWELL_TESTS_SUPPORT_FAKE_PLATFORM_H_
+#define TARNWELL_TESTS_SUPPORT_FAKE_PLATFORM_H_
 
 #include <map>
 #include <optional>
@@ -85,7 +85,6 @@ class FakePlatform : public platform::Platform {
                  uint32_t* written) override;
   bool SeekFile(platform::FileHandle file, int64_t offset, platform::SeekOrigin origin) override;
   bool GetFileSize(platform::FileHandle file, int64_t* size) override;
-  bool TruncateFile(platform::FileHandle file) override;
   void CloseFile(platform::FileHandle file) override;
   bool DeleteFile(const std::string& path) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;
@@ -141,4 +140,4 @@ class TemporaryDirectory {
 std::string ReadHostFile(const std::string& path);
 void WriteHostFile(const std::string& path, const std::string& content);
 
-#endif  // TARNWELL_SRC_FAKE_PLATFORM_H_
+#endif  // TARNWELL_TESTS_SUPPORT_FAKE_PLATFORM_H_

@@ -1,4 +1,4 @@
-#include "src/fake_platform.h"
+#include "tests/support/fake_platform.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -20,9 +20,6 @@ std::string Lower(std::string text) {
 std::string KeyName(platform::RootKey root, const std::string& key) {
   return std::to_string(root) + ":" + Lower(key);
 }
-
-// View flags choose a view; they are not rights.
-constexpr uint32_t kViewFlags = platform::kKeyWow64_32Key | platform::kKeyWow64_64Key;
 
 }  // namespace
 
@@ -67,7 +64,8 @@ uint32_t FakePlatform::OpenKey(platform::RootKey root, const std::string& subkey
   key_opens_.push_back({root, subkey, access});
   auto found = keys_.find(KeyName(root, subkey));
   if (found == keys_.end()) return platform::kErrorFileNotFound;
-  if ((access & ~kViewFlags) & ~found->second.granted) return platform::kErrorAccessDenied;
+  if ((access & ~platform::kKeyWow64Views) & ~found->second.granted)
+    return platform::kErrorAccessDenied;
   *key = next_key_++;
   open_keys_[*key] = &found->second;
   return platform::kErrorSuccess;
@@ -140,8 +138,6 @@ bool FakePlatform::SeekFile(platform::FileHandle file, int64_t offset,
 bool FakePlatform::GetFileSize(platform::FileHandle file, int64_t* size) {
   return real_.GetFileSize(file, size);
 }
-
-bool FakePlatform::TruncateFile(platform::FileHandle file) { return real_.TruncateFile(file); }
 
 void FakePlatform::CloseFile(platform::FileHandle file) { real_.CloseFile(file); }
 
