@@ -1,6 +1,7 @@
 #include "tests/support/fake_platform.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -99,11 +100,6 @@ uintptr_t FakePlatform::ShellExecute(const std::string& verb, const std::string&
   return index < launch_results.size() ? launch_results[index] : 42;
 }
 
-std::vector<std::vector<platform::FoundFile>> FakePlatform::FindFiles(
-    const std::string& prefix, const std::vector<std::string>& masks) {
-  return real_.FindFiles(prefix, masks);
-}
-
 platform::FileHandle FakePlatform::OpenFile(const std::string& path, uint32_t access,
                                             uint32_t share, uint32_t disposition) {
   if (!fail_open_of.empty() && path == fail_open_of) {
@@ -112,11 +108,6 @@ platform::FileHandle FakePlatform::OpenFile(const std::string& path, uint32_t ac
   }
   last_error_ = 0;
   return real_.OpenFile(path, access, share, disposition);
-}
-
-bool FakePlatform::ReadFile(platform::FileHandle file, void* buffer, uint32_t size,
-                            uint32_t* read) {
-  return real_.ReadFile(file, buffer, size, read);
 }
 
 bool FakePlatform::WriteFile(platform::FileHandle file, const void* data, uint32_t size,
@@ -130,19 +121,6 @@ bool FakePlatform::WriteFile(platform::FileHandle file, const void* data, uint32
   return real_.WriteFile(file, data, size, written);
 }
 
-bool FakePlatform::SeekFile(platform::FileHandle file, int64_t offset,
-                            platform::SeekOrigin origin) {
-  return real_.SeekFile(file, offset, origin);
-}
-
-bool FakePlatform::GetFileSize(platform::FileHandle file, int64_t* size) {
-  return real_.GetFileSize(file, size);
-}
-
-void FakePlatform::CloseFile(platform::FileHandle file) { real_.CloseFile(file); }
-
-bool FakePlatform::DeleteFile(const std::string& path) { return real_.DeleteFile(path); }
-
 bool FakePlatform::ReplaceFile(const std::string& from, const std::string& to) {
   if (fail_replace) {
     last_error_ = platform::kErrorAccessDenied;
@@ -152,14 +130,6 @@ bool FakePlatform::ReplaceFile(const std::string& from, const std::string& to) {
 }
 
 uint32_t FakePlatform::LastError() { return last_error_ ? last_error_ : real_.LastError(); }
-
-std::string FakePlatform::ErrorText(uint32_t code) { return real_.ErrorText(code); }
-
-bool FakePlatform::GetAttributes(const std::string& path, uint32_t* attributes) {
-  return real_.GetAttributes(path, attributes);
-}
-
-std::string FakePlatform::FullPath(const std::string& path) { return real_.FullPath(path); }
 
 bool FakePlatform::IsLeadByte(unsigned char byte) {
   // Code page 932's lead bytes.
