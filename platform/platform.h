@@ -12,9 +12,10 @@
 // - Out-parameters point to storage that the operation fills. Only these may
 //   be null: QueryValue's `type`, `data` and `size` (as RegQueryValueExA
 //   allows), and the `read` and `written` counts of ReadFile and WriteFile.
-// - A failed call changes no out-parameter, except that OpenKey sets `*key`
-//   to 0 and ReadFile and WriteFile set their count to the bytes moved
-//   before the failure.
+// - After a failed call the out-parameters hold nothing to rely on, except
+//   that OpenKey sets `*key` to 0, ReadFile and WriteFile set their count to
+//   the bytes moved before the failure, and QueryValue's kErrorMoreData
+//   gives the size needed.
 // - Registry operations return a Windows status code. The file and path
 //   operations (OpenFile to ReplaceFile, and GetAttributes) fail with false or
 //   kInvalidFile and leave the failure's status code in LastError(). OpenFile
@@ -137,6 +138,8 @@ enum class LocaleField {
 // ---------------------------------------------------------------- Shell
 
 constexpr int kShowHidden = 0;  // SW_HIDE
+// ShellExecute's results up to this one are failures; above it, accepted.
+constexpr uintptr_t kShellLastFailure = 32;
 
 // ---------------------------------------------------------------- Interface
 

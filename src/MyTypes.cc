@@ -361,7 +361,7 @@ void TrimLogFile(const std::string& file, int32_t limit) {
 
 bool RunElevated(const std::string& parameters) {
   return platform::Current().ShellExecute("runas", "reg.exe", parameters, "",
-                                          platform::kShowHidden) > 32;
+                                          platform::kShowHidden) > platform::kShellLastFailure;
 }
 
 void ApplyLockScreen(const std::string& image_file, const std::string& log_file) {

@@ -20,8 +20,9 @@
 namespace platform {
 namespace {
 
-// The result ShellExecute gives for an accepted launch (any value above 32).
+// The result ShellExecute gives for an accepted launch.
 constexpr uintptr_t kLaunchAccepted = 42;
+static_assert(kLaunchAccepted > kShellLastFailure, "an accepted launch");
 
 bool IsRegCommand(const std::string& file) {
   if (file.size() != 3 && file.size() != 7) return false;
@@ -78,11 +79,11 @@ int Spawn(const std::string& program, char* const argv[], const std::string& wor
   return error;
 }
 
-// The shell's result for a launch refused with a host error: a status code,
-// which is never above 32.
+// The shell's result for a launch refused with a host error: a status code
+// within the shell's failures.
 uintptr_t RefusedLaunch(int error) {
   const uintptr_t refused = ErrorFromErrno(error);
-  return refused > 32 || refused == kErrorSuccess ? kErrorAccessDenied : refused;
+  return refused > kShellLastFailure || refused == kErrorSuccess ? kErrorAccessDenied : refused;
 }
 
 }  // namespace

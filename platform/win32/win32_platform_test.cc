@@ -139,6 +139,11 @@ TEST_F(Win32PlatformTest, FileReadWriteSeek) {
   uint32_t read = 0;
   ASSERT_TRUE(Real().ReadFile(file, buffer, sizeof buffer, &read));
   EXPECT_EQ(std::string(buffer, read), " world");
+  // The transfer counts may be left out.
+  ASSERT_TRUE(Real().SeekFile(file, 0, SeekOrigin::kBegin));
+  EXPECT_TRUE(Real().WriteFile(file, "J", 1, nullptr));
+  EXPECT_TRUE(Real().ReadFile(file, buffer, 4, nullptr));
+  EXPECT_EQ(std::string(buffer, 4), "ello");
   Real().CloseFile(file);
 
   EXPECT_EQ(Real().OpenFile(Path("f.txt"), kGenericWrite, kShareNone, kCreateNew), kInvalidFile);
@@ -149,18 +154,6 @@ TEST_F(Win32PlatformTest, FileReadWriteSeek) {
   EXPECT_EQ(Real().OpenFile(Path("no\\none.txt"), kGenericRead, kShareRead, kOpenExisting),
             kInvalidFile);
   EXPECT_EQ(Real().LastError(), kErrorPathNotFound);
-}
-
-TEST_F(Win32PlatformTest, TransferCountsMayBeNull) {
-  FileHandle file =
-      Real().OpenFile(Path("n.txt"), kGenericRead | kGenericWrite, kShareNone, kCreateAlways);
-  ASSERT_NE(file, kInvalidFile);
-  EXPECT_TRUE(Real().WriteFile(file, "abc", 3, nullptr));
-  ASSERT_TRUE(Real().SeekFile(file, 1, SeekOrigin::kBegin));
-  char buffer[4] = {};
-  EXPECT_TRUE(Real().ReadFile(file, buffer, 2, nullptr));
-  EXPECT_EQ(std::string(buffer, 2), "bc");
-  Real().CloseFile(file);
 }
 
 TEST_F(Win32PlatformTest, SharingModesAreEnforced) {

@@ -63,6 +63,7 @@ bool FakePlatform::KeyExists(platform::RootKey root, const std::string& key) con
 uint32_t FakePlatform::OpenKey(platform::RootKey root, const std::string& subkey, uint32_t access,
                                platform::RegistryKey* key) {
   key_opens_.push_back({root, subkey, access});
+  *key = 0;
   auto found = keys_.find(KeyName(root, subkey));
   if (found == keys_.end()) return platform::kErrorFileNotFound;
   if ((access & ~platform::kKeyWow64Views) & ~found->second.granted)
