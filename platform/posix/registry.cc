@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 #include "platform/posix/posix_platform.h"
 #include "platform/posix/prefix.h"

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "platform/posix/registry/reg_file_parser.h"
 #include "platform/posix/registry/reg_file_writer.h"
