@@ -7,6 +7,21 @@
 // registry hives and drive_c, and a `reg` stand-in for reg.exe).
 //
 // Every string is a byte string in the system's ANSI code page.
+//
+// The contracts every operation keeps unless its comment says otherwise:
+// - Out-parameters point to storage that the operation fills. Only these may
+//   be null: QueryValue's `type`, `data` and `size` (as RegQueryValueExA
+//   allows), and the `read` and `written` counts of ReadFile and WriteFile.
+// - After a failed call the out-parameters hold nothing to rely on, except
+//   that OpenKey sets `*key` to 0, ReadFile and WriteFile set their count to
+//   the bytes moved before the failure, and QueryValue's kErrorMoreData
+//   gives the size needed.
+// - Registry operations return a Windows status code. The file and path
+//   operations (OpenFile to ReplaceFile, and GetAttributes) fail with false or
+//   kInvalidFile and leave the failure's status code in LastError(). OpenFile
+//   also reports success there: kErrorAlreadyExists when kCreateAlways or
+//   kOpenAlways found the file, else kErrorSuccess. What any other operation
+//   leaves in LastError() is unspecified.
 #ifndef TARNWELL_PLATFORM_PLATFORM_H_
 #define TARNWELL_PLATFORM_PLATFORM_H_
 
@@ -23,6 +38,7 @@ constexpr uint32_t kErrorPathNotFound = 3;
 constexpr uint32_t kErrorAccessDenied = 5;
 constexpr uint32_t kErrorInvalidHandle = 6;
 constexpr uint32_t kErrorSharingViolation = 32;
+constexpr uint32_t kErrorInvalidParameter = 87;
 constexpr uint32_t kErrorDiskFull = 112;
 constexpr uint32_t kErrorMoreData = 234;
 
@@ -33,18 +49,26 @@ using RootKey = uint32_t;
 constexpr RootKey kHkeyCurrentUser = 0x80000001;
 constexpr RootKey kHkeyLocalMachine = 0x80000002;
 
-// Access rights for OpenKey.
+// Access rights for OpenKey. The generic rights also serve OpenFile.
 constexpr uint32_t kKeyQueryValue = 0x0001;
 constexpr uint32_t kKeySetValue = 0x0002;
 constexpr uint32_t kKeyCreateSubKey = 0x0004;
 constexpr uint32_t kKeyEnumerateSubKeys = 0x0008;
 constexpr uint32_t kKeyNotify = 0x0010;
-constexpr uint32_t kKeyCreateLink = 0x0020;
+constexpr uint32_t kReadControl = 0x00020000;
+constexpr uint32_t kKeyRead = kReadControl | kKeyQueryValue | kKeyEnumerateSubKeys | kKeyNotify;
+constexpr uint32_t kKeyWrite = kReadControl | kKeySetValue | kKeyCreateSubKey;
+constexpr uint32_t kKeyAllAccess = 0x000F003F;
+constexpr uint32_t kMaximumAllowed = 0x02000000;
+constexpr uint32_t kGenericAll = 0x10000000;
+constexpr uint32_t kGenericExecute = 0x20000000;
+constexpr uint32_t kGenericWrite = 0x40000000;
+constexpr uint32_t kGenericRead = 0x80000000;
+
+// View flags: they choose a registry view and are not rights.
 constexpr uint32_t kKeyWow64_64Key = 0x0100;  // the 64-bit registry view
 constexpr uint32_t kKeyWow64_32Key = 0x0200;  // the 32-bit registry view
-constexpr uint32_t kReadControl = 0x00020000;
-constexpr uint32_t kKeyRead = 0x00020019;
-constexpr uint32_t kKeyAllAccess = 0x000F003F;
+constexpr uint32_t kKeyWow64Views = kKeyWow64_64Key | kKeyWow64_32Key;
 
 // Value types.
 constexpr uint32_t kRegNone = 0;
@@ -63,12 +87,10 @@ using RegistryKey = uintptr_t;
 using FileHandle = intptr_t;
 constexpr FileHandle kInvalidFile = -1;
 
-// Access, sharing and creation modes of OpenFile, with their Windows values.
-constexpr uint32_t kGenericRead = 0x80000000;
-constexpr uint32_t kGenericWrite = 0x40000000;
+// Sharing and creation modes of OpenFile, with their Windows values; its
+// access is kGenericRead, kGenericWrite or both.
 constexpr uint32_t kShareNone = 0;
 constexpr uint32_t kShareRead = 1;
-constexpr uint32_t kShareWrite = 2;
 constexpr uint32_t kCreateNew = 1;
 constexpr uint32_t kCreateAlways = 2;
 constexpr uint32_t kOpenExisting = 3;
@@ -83,7 +105,6 @@ constexpr uint32_t kAttributeSystem = 0x04;
 constexpr uint32_t kAttributeVolumeLabel = 0x08;
 constexpr uint32_t kAttributeDirectory = 0x10;
 constexpr uint32_t kAttributeArchive = 0x20;
-constexpr uint32_t kAttributeNormal = 0x80;
 
 // One entry found by a wildcard search: its long name and its attributes.
 struct FoundFile {
@@ -100,7 +121,6 @@ struct LocalTime {
   int hour = 0;   // 0 to 23
   int minute = 0;
   int second = 0;
-  int millisecond = 0;
 };
 
 // The locale settings that the log's time stamp uses.
@@ -118,6 +138,8 @@ enum class LocaleField {
 // ---------------------------------------------------------------- Shell
 
 constexpr int kShowHidden = 0;  // SW_HIDE
+// ShellExecute's results up to this one are failures; above it, accepted.
+constexpr uintptr_t kShellLastFailure = 32;
 
 // ---------------------------------------------------------------- Interface
 
@@ -149,14 +171,13 @@ class Platform {
   virtual std::vector<std::vector<FoundFile>> FindFiles(const std::string& prefix,
                                                         const std::vector<std::string>& masks) = 0;
 
-  // Files (CreateFileA and friends). Failures set LastError().
+  // Files (CreateFileA and friends).
   virtual FileHandle OpenFile(const std::string& path, uint32_t access, uint32_t share,
                               uint32_t disposition) = 0;
   virtual bool ReadFile(FileHandle file, void* buffer, uint32_t size, uint32_t* read) = 0;
   virtual bool WriteFile(FileHandle file, const void* data, uint32_t size, uint32_t* written) = 0;
   virtual bool SeekFile(FileHandle file, int64_t offset, SeekOrigin origin) = 0;
   virtual bool GetFileSize(FileHandle file, int64_t* size) = 0;
-  virtual bool TruncateFile(FileHandle file) = 0;  // ends the file at the current position
   virtual void CloseFile(FileHandle file) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
   // Renames `from` to `to`, replacing `to` when it exists.

@@ -6,6 +6,7 @@
 
 #include <exception>
 #include <string>
+#include <utility>
 
 class Exception : public std::exception {
  public:

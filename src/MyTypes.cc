@@ -1,6 +1,7 @@
 #include "src/MyTypes.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/path.h"
@@ -20,8 +21,6 @@ const char kLockImageFlags[] = "LockImageFlags";
 const char kBackupFileName[] = "reg.dat";
 // The backup's marker for an absent LockScreenImage.
 const char AbsentImage[] = "^";
-
-bool IsSeparator(char c) { return c >= 1 && c <= 32; }
 
 std::string TwoDigits(int value) {
   char text[16];
@@ -207,15 +206,35 @@ void SaveWhole(const std::string& file, const std::string& content) {
   }
 }
 
+// Opens `key` under `root`, when it is present, for `read` to take its values.
+// An error raised on the way is logged; what was not read keeps its default.
+template <typename Read>
+void ReadKeyLoggingErrors(TRegistryX& registry, platform::RootKey root, const char* key,
+                          const std::string& log_file, Read read) {
+  registry.SelectRoot(root);
+  const std::string path = std::string("\\") + key;
+  if (!registry.KeyPresent(path)) return;
+  try {
+    if (registry.OpenExistingKey(path)) {
+      read();
+      registry.CloseCurrentKey();
+    }
+  } catch (const Exception&) {
+    WriteLog(log_file, "Registry read error: " + path);
+  }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- Images
+
+bool IsWordSeparator(char c) { return c >= 1 && c <= 32; }
 
 std::vector<std::string> SplitMasks(const std::string& masks) {
   std::vector<std::string> items;
   size_t i = 0;
   while (true) {
-    while (i < masks.size() && IsSeparator(masks[i])) ++i;
+    while (i < masks.size() && IsWordSeparator(masks[i])) ++i;
     if (i >= masks.size() || masks[i] == '\0') break;
     std::string item;
     if (masks[i] == '"') {
@@ -233,7 +252,7 @@ std::vector<std::string> SplitMasks(const std::string& masks) {
       }
     }
     // Text after a closing quote belongs to the same item.
-    while (i < masks.size() && !IsSeparator(masks[i]) && masks[i] != '\0') item += masks[i++];
+    while (i < masks.size() && !IsWordSeparator(masks[i]) && masks[i] != '\0') item += masks[i++];
     items.push_back(item);
   }
   return items;
@@ -342,7 +361,7 @@ void TrimLogFile(const std::string& file, int32_t limit) {
 
 bool RunElevated(const std::string& parameters) {
   return platform::Current().ShellExecute("runas", "reg.exe", parameters, "",
-                                          platform::kShowHidden) > 32;
+                                          platform::kShowHidden) > platform::kShellLastFailure;
 }
 
 void ApplyLockScreen(const std::string& image_file, const std::string& log_file) {
@@ -393,32 +412,13 @@ void SaveLockScreenBackup(const std::string& path, const std::string& log_file) 
   {
     TRegistryX registry(IsWow64() ? platform::kKeyRead | platform::kKeyWow64_64Key
                                   : platform::kKeyRead);
-    registry.SelectRoot(platform::kHkeyLocalMachine);
-    const std::string policy_key = std::string("\\") + kPolicyKey;
-    if (registry.KeyPresent(policy_key)) {
-      try {
-        if (registry.OpenExistingKey(policy_key)) {
-          snapshot.image = registry.ReadTextOr(kLockScreenImage, AbsentImage);
-          snapshot.no_changing = registry.ReadNumberOr(kNoChangingLockScreen, -1);
-          snapshot.no_lock = registry.ReadNumberOr(kNoLockScreen, -1);
-          registry.CloseCurrentKey();
-        }
-      } catch (const Exception&) {
-        WriteLog(log_file, "Registry read error: " + policy_key);
-      }
-    }
-    registry.SelectRoot(platform::kHkeyCurrentUser);
-    const std::string creative_key = std::string("\\") + kCreativeKey;
-    if (registry.KeyPresent(creative_key)) {
-      try {
-        if (registry.OpenExistingKey(creative_key)) {
-          snapshot.flags = registry.ReadNumberOr(kLockImageFlags, -1);
-          registry.CloseCurrentKey();
-        }
-      } catch (const Exception&) {
-        WriteLog(log_file, "Registry read error: " + creative_key);
-      }
-    }
+    ReadKeyLoggingErrors(registry, platform::kHkeyLocalMachine, kPolicyKey, log_file, [&] {
+      snapshot.image = registry.ReadTextOr(kLockScreenImage, AbsentImage);
+      snapshot.no_changing = registry.ReadNumberOr(kNoChangingLockScreen, -1);
+      snapshot.no_lock = registry.ReadNumberOr(kNoLockScreen, -1);
+    });
+    ReadKeyLoggingErrors(registry, platform::kHkeyCurrentUser, kCreativeKey, log_file,
+                         [&] { snapshot.flags = registry.ReadNumberOr(kLockImageFlags, -1); });
   }
   SaveWhole(BackupFile(path), BackupText(snapshot));
 }

@@ -12,6 +12,10 @@
 
 // ---------------------------------------------------------------- Images
 
+// True for the bytes that separate the words of a command line and the items
+// of a mask list: codes 1 to 32.
+bool IsWordSeparator(char c);
+
 // Splits a blank-separated mask list; an item in double quotes may hold
 // blanks, and two double quotes inside it stand for one.
 std::vector<std::string> SplitMasks(const std::string& masks);

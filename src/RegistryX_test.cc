@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "src/fake_platform.h"
+#include "tests/support/fake_platform.h"
 
 namespace {
 

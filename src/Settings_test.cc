@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "src/Exception.h"
-#include "src/fake_platform.h"
+#include "tests/support/fake_platform.h"
 
 namespace {
 

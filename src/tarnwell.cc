@@ -23,8 +23,6 @@ const char kUninstallKeyword[] = "/uninstall";
 // The report's text must fit a buffer of this size with its closing zero.
 constexpr size_t kReportBufferSize = 1024;
 
-bool IsWordSeparator(char c) { return c >= 1 && c <= 32; }
-
 // Reads one word from `*position` on; a double quote opens a stretch in which
 // separators belong to the word, and the quotes themselves are dropped.
 std::string NextWord(const std::string& line, size_t* position) {

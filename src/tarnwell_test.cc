@@ -6,7 +6,7 @@
 
 #include "platform/path.h"
 #include "src/MyTypes.h"
-#include "src/fake_platform.h"
+#include "tests/support/fake_platform.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ class DriverTest : public ::testing::Test {
  protected:
   DriverTest() : scoped_(fake_) {
     fake_.current_directory = directory_.windows();
-    fake_.now = {2026, 12, 6, 9, 5, 7, 0};
+    fake_.now = {2026, 12, 6, 9, 5, 7};
   }
 
   int Run(const std::string& arguments) {

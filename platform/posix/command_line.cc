@@ -45,7 +45,7 @@ std::string JoinCommandLine(const std::vector<std::string>& arguments) {
   return line;
 }
 
-std::vector<std::string> SplitCommandLine(const std::string& line) {
+std::vector<std::string> CommandLineToArgv(const std::string& line) {
   std::vector<std::string> arguments;
   size_t i = 0;
   while (true) {

@@ -8,7 +8,7 @@
 
 namespace platform {
 
-// `argument` quoted so that SplitCommandLine gives it back unchanged.
+// `argument` quoted so that CommandLineToArgv gives it back unchanged.
 std::string QuoteArgument(const std::string& argument);
 
 // The arguments quoted and joined by single spaces.
@@ -16,7 +16,7 @@ std::string JoinCommandLine(const std::vector<std::string>& arguments);
 
 // The arguments of a command line, by the rules of CommandLineToArgvW for the
 // arguments after the program name.
-std::vector<std::string> SplitCommandLine(const std::string& line);
+std::vector<std::string> CommandLineToArgv(const std::string& line);
 
 }  // namespace platform
 

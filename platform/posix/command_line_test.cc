@@ -27,23 +27,23 @@ TEST(CommandLineTest, JoinsWithSingleBlanks) {
 }
 
 TEST(CommandLineTest, SplitsByWindowsRules) {
-  EXPECT_EQ(SplitCommandLine(""), Arguments{});
-  EXPECT_EQ(SplitCommandLine("  \t "), Arguments{});
-  EXPECT_EQ(SplitCommandLine("ADD  \"HKLM\\Soft ware\" /V x"),
+  EXPECT_EQ(CommandLineToArgv(""), Arguments{});
+  EXPECT_EQ(CommandLineToArgv("  \t "), Arguments{});
+  EXPECT_EQ(CommandLineToArgv("ADD  \"HKLM\\Soft ware\" /V x"),
             (Arguments{"ADD", "HKLM\\Soft ware", "/V", "x"}));
-  EXPECT_EQ(SplitCommandLine("a\"b c\"d e"), (Arguments{"ab cd", "e"}));
-  EXPECT_EQ(SplitCommandLine("\"\" x"), (Arguments{"", "x"}));
-  EXPECT_EQ(SplitCommandLine("\"unclosed stretch"), (Arguments{"unclosed stretch"}));
+  EXPECT_EQ(CommandLineToArgv("a\"b c\"d e"), (Arguments{"ab cd", "e"}));
+  EXPECT_EQ(CommandLineToArgv("\"\" x"), (Arguments{"", "x"}));
+  EXPECT_EQ(CommandLineToArgv("\"unclosed stretch"), (Arguments{"unclosed stretch"}));
   // Backslashes: literal unless before a quote, where they are halved and an
   // odd one makes the quote literal.
-  EXPECT_EQ(SplitCommandLine("C:\\a\\b\\ c"), (Arguments{"C:\\a\\b\\", "c"}));
-  EXPECT_EQ(SplitCommandLine("a\\\\\"b c\""), (Arguments{"a\\b c"}));
-  EXPECT_EQ(SplitCommandLine("a\\\\\\\"b"), (Arguments{"a\\\"b"}));
-  EXPECT_EQ(SplitCommandLine("\"a\\\"b\""), (Arguments{"a\"b"}));
+  EXPECT_EQ(CommandLineToArgv("C:\\a\\b\\ c"), (Arguments{"C:\\a\\b\\", "c"}));
+  EXPECT_EQ(CommandLineToArgv("a\\\\\"b c\""), (Arguments{"a\\b c"}));
+  EXPECT_EQ(CommandLineToArgv("a\\\\\\\"b"), (Arguments{"a\\\"b"}));
+  EXPECT_EQ(CommandLineToArgv("\"a\\\"b\""), (Arguments{"a\"b"}));
   // Runs of quotes: a third quote in a run is literal.
-  EXPECT_EQ(SplitCommandLine("\"a\"\"b\""), (Arguments{"a\"b"}));
-  EXPECT_EQ(SplitCommandLine("\"\"\"x\"\"\" y"), (Arguments{"\"x\"", "y"}));
-  EXPECT_EQ(SplitCommandLine("\"a\"\" b\""), (Arguments{"a\"", "b"}));
+  EXPECT_EQ(CommandLineToArgv("\"a\"\"b\""), (Arguments{"a\"b"}));
+  EXPECT_EQ(CommandLineToArgv("\"\"\"x\"\"\" y"), (Arguments{"\"x\"", "y"}));
+  EXPECT_EQ(CommandLineToArgv("\"a\"\" b\""), (Arguments{"a\"", "b"}));
 }
 
 TEST(CommandLineTest, QuotingRoundTripsThroughTheSplitter) {
@@ -55,7 +55,7 @@ TEST(CommandLineTest, QuotingRoundTripsThroughTheSplitter) {
       {"tab\tand\nnewline", "caf\xc3\xa9 na\xc3\xafve"},
   };
   for (const Arguments& arguments : cases)
-    EXPECT_EQ(SplitCommandLine(JoinCommandLine(arguments)), arguments);
+    EXPECT_EQ(CommandLineToArgv(JoinCommandLine(arguments)), arguments);
 }
 
 }  // namespace

@@ -7,36 +7,44 @@
 
 namespace platform {
 
+// One file for each job, behind this one class.
 class PosixPlatform : public Platform {
  public:
-  PosixPlatform();
-
-  // Registry: platform/posix/registry.cc.
+  // registry.cc
   uint32_t OpenKey(RootKey root, const std::string& subkey, uint32_t access,
                    RegistryKey* key) override;
   uint32_t QueryValue(RegistryKey key, const std::string& name, uint32_t* type, void* data,
                       uint32_t* size) override;
   void CloseKey(RegistryKey key) override;
 
-  // Everything else: platform/posix/posix_platform.cc.
+  // launch.cc
   uintptr_t ShellExecute(const std::string& verb, const std::string& file,
                          const std::string& parameters, const std::string& directory,
                          int show_command) override;
+
+  // directory_search.cc
   std::vector<std::vector<FoundFile>> FindFiles(const std::string& prefix,
                                                 const std::vector<std::string>& masks) override;
+
+  // files.cc
   FileHandle OpenFile(const std::string& path, uint32_t access, uint32_t share,
                       uint32_t disposition) override;
   bool ReadFile(FileHandle file, void* buffer, uint32_t size, uint32_t* read) override;
   bool WriteFile(FileHandle file, const void* data, uint32_t size, uint32_t* written) override;
   bool SeekFile(FileHandle file, int64_t offset, SeekOrigin origin) override;
   bool GetFileSize(FileHandle file, int64_t* size) override;
-  bool TruncateFile(FileHandle file) override;
   void CloseFile(FileHandle file) override;
   bool DeleteFile(const std::string& path) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;
+
+  // status.cc
   uint32_t LastError() override;
   std::string ErrorText(uint32_t code) override;
+
+  // dos_attributes.cc
   bool GetAttributes(const std::string& path, uint32_t* attributes) override;
+
+  // process.cc
   std::string FullPath(const std::string& path) override;
   std::string CurrentDirectory() override;
   bool IsLeadByte(unsigned char byte) override;

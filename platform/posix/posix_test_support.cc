@@ -2,6 +2,7 @@
 
 #include <ftw.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <climits>
@@ -43,6 +44,16 @@ void PrefixTest::TearDown() {
   else
     unsetenv("TARNWELL_PREFIX");
   if (!root_.empty()) RemoveTree(root_);
+}
+
+bool PosixPlatformTest::SetDosAttributes(const std::string& name, const std::string& text) {
+  return setxattr(Host(name).c_str(), "user.DOSATTRIB", text.data(), text.size(), 0) == 0;
+}
+
+uint32_t PosixPlatformTest::AttributesOf(const std::string& windows_path) {
+  uint32_t attributes = 0xDEAD;
+  EXPECT_TRUE(platform_.GetAttributes(windows_path, &attributes)) << windows_path;
+  return attributes;
 }
 
 void WriteHostFile(const std::string& path, const std::string& bytes) {

@@ -1,4 +1,4 @@
-// A fixture for tests of the emulated Windows: a fresh prefix and a fresh
+// Fixtures for tests of the emulated Windows: a fresh prefix and a fresh
 // working directory per test, both removed afterwards.
 #ifndef TARNWELL_PLATFORM_POSIX_POSIX_TEST_SUPPORT_H_
 #define TARNWELL_PLATFORM_POSIX_POSIX_TEST_SUPPORT_H_
@@ -28,6 +28,20 @@ class PrefixTest : public ::testing::Test {
   std::string saved_directory_;
   std::string saved_prefix_;
   bool had_prefix_ = false;
+};
+
+// The same, with paths and attributes of the entries in the test's directory.
+class PosixPlatformTest : public PrefixTest {
+ protected:
+  // The Windows path of an entry of the test's directory.
+  std::string Windows(const std::string& name) { return windows_root_ + "\\" + name; }
+  std::string Host(const std::string& name) { return root_ + "/" + name; }
+
+  // Sets user.DOSATTRIB as Wine writes it; false where the file system
+  // keeps no user attributes.
+  bool SetDosAttributes(const std::string& name, const std::string& text);
+
+  uint32_t AttributesOf(const std::string& windows_path);
 };
 
 void WriteHostFile(const std::string& path, const std::string& bytes);

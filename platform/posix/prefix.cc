@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "platform/posix/sample_images.h"
+#include "platform/posix/system_call.h"
 
 namespace platform {
 namespace {
@@ -39,14 +40,8 @@ bool MakeDirectories(const std::string& path) {
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
   int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return false;
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  return close(fd) == 0 && done == bytes.size();
+  bool written = WriteAll(fd, bytes.data(), bytes.size());
+  return close(fd) == 0 && written;
 }
 
 int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) { return remove(path); }
@@ -67,11 +62,10 @@ void CreateDriveC(const std::string& prefix) {
     if (errno != EEXIST) return;
   }
   std::string screen = staging + "/Windows/Web/Screen";
-  if (MakeDirectories(screen)) {
-    for (const SampleImage& image : SampleImages())
-      WriteWholeFile(screen + "/" + image.name, image.bytes);
-    if (rename(staging.c_str(), drive_c.c_str()) == 0) return;
-  }
+  bool complete = MakeDirectories(screen);
+  for (const SampleImage& image : SampleImages())
+    complete = complete && WriteWholeFile(screen + "/" + image.name, image.bytes);
+  if (complete && rename(staging.c_str(), drive_c.c_str()) == 0) return;
   nftw(staging.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 #include "platform/posix/posix_platform.h"
 #include "platform/posix/prefix.h"
@@ -15,10 +16,8 @@ namespace platform {
 
 namespace {
 
-constexpr uint32_t kErrorInvalidParameter = 87;
 // Rights that let a handle query values.
-constexpr uint32_t kQueryRights = kKeyQueryValue | 0x80000000 /* GENERIC_READ */ |
-                                  0x10000000 /* GENERIC_ALL */ | 0x02000000 /* MAXIMUM_ALLOWED */;
+constexpr uint32_t kQueryRights = kKeyQueryValue | kGenericRead | kGenericAll | kMaximumAllowed;
 
 struct OpenedKey {
   uint32_t access = 0;

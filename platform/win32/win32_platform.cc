@@ -105,14 +105,14 @@ class Win32Platform : public Platform {
   bool ReadFile(FileHandle file, void* buffer, uint32_t size, uint32_t* read) override {
     DWORD done = 0;
     BOOL ok = ::ReadFile(ToHandle(file), buffer, size, &done, nullptr);
-    *read = done;
+    if (read) *read = done;
     return ok;
   }
 
   bool WriteFile(FileHandle file, const void* data, uint32_t size, uint32_t* written) override {
     DWORD done = 0;
     BOOL ok = ::WriteFile(ToHandle(file), data, size, &done, nullptr);
-    *written = done;
+    if (written) *written = done;
     return ok;
   }
 
@@ -128,8 +128,6 @@ class Win32Platform : public Platform {
     *size = value.QuadPart;
     return true;
   }
-
-  bool TruncateFile(FileHandle file) override { return SetEndOfFile(ToHandle(file)); }
 
   void CloseFile(FileHandle file) override { CloseHandle(ToHandle(file)); }
 
@@ -189,7 +187,6 @@ class Win32Platform : public Platform {
     time.hour = now.wHour;
     time.minute = now.wMinute;
     time.second = now.wSecond;
-    time.millisecond = now.wMilliseconds;
     return time;
   }
 

@@ -2,6 +2,7 @@
 #include <cctype>
 #include <cstdint>
 
+#include "platform/posix/hex_digit.h"
 #include "platform/posix/registry/encoding.h"
 #include "platform/posix/registry/registry_types.h"
 #include "platform/posix/registry/views.h"
@@ -24,7 +25,7 @@ bool ParseNumber(const std::string& text, uint64_t limit, uint64_t* number) {
   }
   uint64_t value = 0;
   for (; pos < text.size(); ++pos) {
-    int digit = HexDigitValue(text[pos]);
+    int digit = platform::HexDigit(text[pos]);
     if (digit < 0 || digit >= base) return false;
     if (value > (limit - digit) / base) return false;
     value = value * base + digit;
@@ -36,14 +37,14 @@ bool ParseNumber(const std::string& text, uint64_t limit, uint64_t* number) {
 bool ParseBinary(const std::string& text, std::string* data) {
   size_t pos = 0;
   if (text.size() % 2 == 1) {
-    int digit = HexDigitValue(text[0]);
+    int digit = platform::HexDigit(text[0]);
     if (digit < 0) return false;
     data->push_back(static_cast<char>(digit));
     pos = 1;
   }
   for (; pos < text.size(); pos += 2) {
-    int high = HexDigitValue(text[pos]);
-    int low = HexDigitValue(text[pos + 1]);
+    int high = platform::HexDigit(text[pos]);
+    int low = platform::HexDigit(text[pos + 1]);
     if (high < 0 || low < 0) return false;
     data->push_back(static_cast<char>(high * 16 + low));
   }

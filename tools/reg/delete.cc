@@ -6,17 +6,12 @@ namespace reg {
 
 int Delete(const Arguments& arguments, Context* context) {
   if (arguments.empty()) return context->InvalidSyntax("delete");
-  std::string name;
-  bool has_name = false, has_default = false, all_values = false, force = false, view32 = false,
-       has_view = false, repeated = false;
+  ValueOption value_option;
+  bool all_values = false, force = false, view32 = false, has_view = false, repeated = false;
   for (size_t i = 1; i < arguments.size(); ++i) {
+    if (value_option.Parse(arguments, &i)) continue;
     const std::string& option = arguments[i];
-    if (IsOption(option, "/v") && i + 1 < arguments.size() && !has_name) {
-      has_name = true;
-      name = arguments[++i];
-    } else if (IsOption(option, "/ve") && !has_default) {
-      has_default = true;
-    } else if (IsOption(option, "/va") && !all_values) {
+    if (IsOption(option, "/va") && !all_values) {
       all_values = true;
     } else if (IsOption(option, "/f") && !force) {
       force = true;
@@ -24,10 +19,11 @@ int Delete(const Arguments& arguments, Context* context) {
       return context->InvalidSyntax("delete");
     }
   }
-  if (repeated || has_name + has_default + all_values > 1) return context->InvalidSyntax("delete");
+  if (repeated || value_option.has_name + value_option.has_default + all_values > 1)
+    return context->InvalidSyntax("delete");
   KeyName key_name;
   if (!ParseKeyName(arguments[0], &key_name, context)) return 1;
-  bool whole_key = !has_name && !has_default && !all_values;
+  bool whole_key = !value_option.has_name && !value_option.has_default && !all_values;
   if (whole_key && key_name.subkey.empty()) {
     context->Message("Unable to delete the root key");
     return 1;
@@ -49,15 +45,10 @@ int Delete(const Arguments& arguments, Context* context) {
     return 1;
   }
   if (whole_key) {
-    std::vector<std::string> parts = registry::SplitKeyPath(path);
-    std::string last = parts.back();
-    parts.pop_back();
-    std::string parent;
-    for (const std::string& part : parts) parent += (parent.empty() ? "" : "\\") + part;
-    hive->Find(parent)->DeleteSubkey(last);
+    hive->Delete(path);
   } else if (all_values) {
     key->DeleteAllValues();
-  } else if (!key->DeleteValue(has_name ? name : "")) {
+  } else if (!key->DeleteValue(value_option.name)) {
     context->Message("Unable to find the specified registry value");
     return 1;
   }

@@ -37,14 +37,7 @@ class Importer : public registry::RegFileHandler {
   void DeleteKey(const std::string& path) override {
     registry::Key* hive;
     std::string subkey;
-    if (!Locate(path, &hive, &subkey)) return;
-    std::vector<std::string> parts = registry::SplitKeyPath(subkey);
-    if (parts.empty()) return;
-    std::string last = parts.back();
-    parts.pop_back();
-    std::string parent_path;
-    for (const std::string& part : parts) parent_path += (parent_path.empty() ? "" : "\\") + part;
-    if (registry::Key* parent = hive->Find(parent_path)) parent->DeleteSubkey(last);
+    if (Locate(path, &hive, &subkey)) hive->Delete(subkey);
   }
 
   void SetValue(const std::string& name, uint32_t type, const std::string& data) override {

@@ -53,23 +53,19 @@ int SearchValue(const registry::Key& key, const std::string& path, const std::st
 
 int Query(const Arguments& arguments, Context* context) {
   if (arguments.empty()) return context->InvalidSyntax("query");
-  std::string name;
-  bool has_name = false, has_default = false, recurse = false, view32 = false, has_view = false,
-       repeated = false;
+  ValueOption value_option;
+  bool recurse = false, view32 = false, has_view = false, repeated = false;
   for (size_t i = 1; i < arguments.size(); ++i) {
+    if (value_option.Parse(arguments, &i)) continue;
     const std::string& option = arguments[i];
-    if (IsOption(option, "/v") && i + 1 < arguments.size() && !has_name) {
-      has_name = true;
-      name = arguments[++i];
-    } else if (IsOption(option, "/ve") && !has_default) {
-      has_default = true;
-    } else if (IsOption(option, "/s") && !recurse) {
+    if (IsOption(option, "/s") && !recurse) {
       recurse = true;
     } else if (!ParseViewOption(option, &view32, &has_view, &repeated)) {
       return context->InvalidSyntax("query");
     }
   }
-  if (repeated || (has_name && has_default)) return context->InvalidSyntax("query");
+  if (repeated || (value_option.has_name && value_option.has_default))
+    return context->InvalidSyntax("query");
   KeyName key_name;
   if (!ParseKeyName(arguments[0], &key_name, context)) return 1;
 
@@ -77,14 +73,14 @@ int Query(const Arguments& arguments, Context* context) {
   registry::Key* key = FindReadableKey(&session, key_name, view32, context);
   if (key == nullptr) return 1;
   context->Line("");
-  if (has_name || has_default) {
+  if (value_option.has_name || value_option.has_default) {
     if (recurse) {
-      int matches = SearchValue(*key, key_name.shown, name, context);
+      int matches = SearchValue(*key, key_name.shown, value_option.name, context);
       context->Line("Search complete. Number of matches found: " + std::to_string(matches));
       return 0;
     }
-    const registry::Value* value = key->FindValue(name);
-    if (value == nullptr && has_default) {
+    const registry::Value* value = key->FindValue(value_option.name);
+    if (value == nullptr && value_option.has_default) {
       // An unset default value is reported, not missing.
       context->Line(key_name.shown);
       context->Line(std::string(kIndent) + "(Default)" + kIndent + "REG_SZ" + kIndent +

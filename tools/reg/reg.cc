@@ -37,6 +37,20 @@ bool IsOption(const std::string& argument, const char* option) {
   return registry::SameName(argument, option);
 }
 
+bool ValueOption::Parse(const Arguments& arguments, size_t* i) {
+  const std::string& option = arguments[*i];
+  if (IsOption(option, "/v") && *i + 1 < arguments.size() && !has_name) {
+    has_name = true;
+    name = arguments[++*i];
+    return true;
+  }
+  if (IsOption(option, "/ve") && !has_default) {
+    has_default = true;
+    return true;
+  }
+  return false;
+}
+
 bool ParseViewOption(const std::string& argument, bool* view32, bool* seen, bool* repeated) {
   bool is32 = IsOption(argument, "/reg:32");
   if (!is32 && !IsOption(argument, "/reg:64")) return false;

@@ -39,6 +39,17 @@ bool ParseKeyName(const std::string& argument, KeyName* key, Context* context);
 // Case-insensitive option test: IsOption("/VE", "/ve").
 bool IsOption(const std::string& argument, const char* option);
 
+// The value QUERY or DELETE names: "/v name", or "/ve" for the default value.
+struct ValueOption {
+  std::string name;  // empty for the default value
+  bool has_name = false;
+  bool has_default = false;
+
+  // Takes "/v name" or "/ve" at arguments[*i], moving *i past the name; false
+  // for any other argument, a repeat, or a "/v" without a name.
+  bool Parse(const Arguments& arguments, size_t* i);
+};
+
 // "/reg:32" or "/reg:64": sets `*view32` and returns true; false for any other
 // argument. A second view option is a syntax error (`*repeated`).
 bool ParseViewOption(const std::string& argument, bool* view32, bool* seen, bool* repeated);

@@ -15,15 +15,15 @@ struct TypeEntry {
 };
 
 const TypeEntry kTypes[] = {
-    {"REG_NONE", 0},
-    {"REG_SZ", 1},
-    {"REG_EXPAND_SZ", 2},
-    {"REG_BINARY", 3},
-    {"REG_DWORD", 4},
-    {"REG_DWORD_LITTLE_ENDIAN", 4},
-    {"REG_DWORD_BIG_ENDIAN", 5},
-    {"REG_MULTI_SZ", 7},
-    {"REG_QWORD", 11},
+    {"REG_NONE", registry::kRegNone},
+    {"REG_SZ", registry::kRegSz},
+    {"REG_EXPAND_SZ", registry::kRegExpandSz},
+    {"REG_BINARY", registry::kRegBinary},
+    {"REG_DWORD", registry::kRegDword},
+    {"REG_DWORD_LITTLE_ENDIAN", registry::kRegDword},
+    {"REG_DWORD_BIG_ENDIAN", registry::kRegDwordBigEndian},
+    {"REG_MULTI_SZ", registry::kRegMultiSz},
+    {"REG_QWORD", registry::kRegQword},
 };
 
 std::string Hex(const std::string& data) {
@@ -43,13 +43,6 @@ uint64_t LittleEndianNumber(const std::string& data, size_t bytes) {
 }
 
 }  // namespace
-
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 bool TypeFromName(const std::string& name, uint32_t* type) {
   for (const TypeEntry& entry : kTypes) {

@@ -16,7 +16,6 @@ bool TypeFromName(const std::string& name, uint32_t* type);
 std::string TypeName(uint32_t type);
 // The data as QUERY shows it.
 std::string DataText(const registry::Value& value);
-int HexDigitValue(char c);
 
 }  // namespace reg
 

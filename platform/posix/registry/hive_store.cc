@@ -1,7 +1,6 @@
 #include "platform/posix/registry/hive_store.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,21 +9,15 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "platform/posix/registry/reg_file_parser.h"
 #include "platform/posix/registry/reg_file_writer.h"
+#include "platform/posix/system_call.h"
 
 namespace registry {
 
 namespace {
-
-constexpr uint32_t kViewFlags = platform::kKeyWow64_32Key | platform::kKeyWow64_64Key;
-constexpr uint32_t kMaximumAllowed = 0x02000000;
-constexpr uint32_t kGenericRead = 0x80000000;
-constexpr uint32_t kGenericWrite = 0x40000000;
-constexpr uint32_t kGenericExecute = 0x20000000;
-constexpr uint32_t kGenericAll = 0x10000000;
-constexpr uint32_t kKeyWrite = 0x00020006;
 
 // Builds a hive from its file; every key must lie under the hive's root.
 class HiveBuilder : public RegFileHandler {
@@ -91,30 +84,6 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, bool* missing) {
   return !in.bad();
 }
 
-// Writes all of `bytes`, with SIGXFSZ ignored so that passing the file-size
-// limit fails the write (EFBIG) instead of killing the process.
-bool WriteAll(int fd, const std::string& bytes) {
-  struct sigaction ignore = {};
-  struct sigaction previous = {};
-  ignore.sa_handler = SIG_IGN;
-  sigaction(SIGXFSZ, &ignore, &previous);
-  size_t done = 0;
-  bool ok = true;
-  while (done < bytes.size()) {
-    ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<size_t>(written);
-  }
-  int saved = errno;
-  sigaction(SIGXFSZ, &previous, nullptr);
-  errno = saved;
-  return ok;
-}
-
 std::string ErrnoText() { return std::strerror(errno); }
 
 // Replaces `path` by a file holding `bytes`: a temporary file in the same
@@ -127,9 +96,9 @@ bool ReplaceAtomically(const std::string& directory, const std::string& path,
     *error = "cannot create a temporary file in " + directory + ": " + ErrnoText();
     return false;
   }
-  bool ok = WriteAll(fd, bytes) && fsync(fd) == 0;
+  bool ok =
+      platform::WriteAll(fd, bytes.data(), bytes.size()) && fsync(fd) == 0 && fchmod(fd, 0644) == 0;
   if (!ok) *error = "cannot write " + temporary + ": " + ErrnoText();
-  fchmod(fd, 0644);
   if (close(fd) != 0 && ok) {
     ok = false;
     *error = "cannot write " + temporary + ": " + ErrnoText();
@@ -142,6 +111,8 @@ bool ReplaceAtomically(const std::string& directory, const std::string& path,
     unlink(temporary.c_str());
     return false;
   }
+  // Best effort: the new hive is in place, and a directory that cannot be
+  // synced risks only the old hive coming back after a crash.
   int dir_fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir_fd >= 0) {
     fsync(dir_fd);
@@ -211,9 +182,11 @@ HiveSession::HiveSession(std::string prefix, Mode mode) : prefix_(std::move(pref
   if (lock_fd_ < 0 && mode_ == Mode::kRead) {
     lock_fd_ = open(lock_path.c_str(), O_RDONLY | O_CLOEXEC);
   }
-  if (lock_fd_ >= 0) {
-    while (flock(lock_fd_, mode_ == Mode::kWrite ? LOCK_EX : LOCK_SH) != 0 && errno == EINTR) {
-    }
+  // Without the lock the session may still read, but never change a hive.
+  const int lock = mode_ == Mode::kWrite ? LOCK_EX : LOCK_SH;
+  if (lock_fd_ >= 0 && platform::RetryAfterSignal([&] { return flock(lock_fd_, lock); }) != 0) {
+    close(lock_fd_);
+    lock_fd_ = -1;
   }
 }
 
@@ -225,7 +198,7 @@ std::string HiveSession::HivePath(platform::RootKey root) const {
   return prefix_ + "/" + HiveFileName(root);
 }
 
-HiveSession::Loaded* HiveSession::Slot(platform::RootKey root) {
+HiveSession::Loaded* HiveSession::LoadHive(platform::RootKey root) {
   std::unique_ptr<Loaded>* slot = nullptr;
   if (root == platform::kHkeyLocalMachine) slot = &machine_;
   if (root == platform::kHkeyCurrentUser) slot = &user_;
@@ -248,7 +221,7 @@ HiveSession::Loaded* HiveSession::Slot(platform::RootKey root) {
 }
 
 Key* HiveSession::Hive(platform::RootKey root, std::string* error) {
-  Loaded* loaded = Slot(root);
+  Loaded* loaded = LoadHive(root);
   if (loaded == nullptr) {
     *error = "this registry root is not available";
     return nullptr;
@@ -266,7 +239,7 @@ Key* HiveSession::HiveForChange(platform::RootKey root, std::string* error) {
     return nullptr;
   }
   Key* hive = Hive(root, error);
-  if (hive != nullptr) Slot(root)->changed = true;
+  if (hive != nullptr) LoadHive(root)->changed = true;
   return hive;
 }
 
@@ -284,13 +257,20 @@ bool HiveSession::Commit(std::string* error) {
 }
 
 bool AccessGranted(const Key& key, uint32_t requested) {
-  requested &= ~(kViewFlags | kMaximumAllowed);
-  if (requested & kGenericRead) requested = (requested & ~kGenericRead) | platform::kKeyRead;
-  if (requested & kGenericWrite) requested = (requested & ~kGenericWrite) | kKeyWrite;
-  if (requested & kGenericExecute) {
-    requested = (requested & ~kGenericExecute) | (platform::kKeyRead & ~platform::kKeyNotify);
+  struct GenericRight {
+    uint32_t generic;
+    uint32_t rights;  // the key rights it stands for
+  };
+  static constexpr GenericRight kGenericRights[] = {
+      {platform::kGenericRead, platform::kKeyRead},
+      {platform::kGenericWrite, platform::kKeyWrite},
+      {platform::kGenericExecute, platform::kKeyRead & ~platform::kKeyNotify},
+      {platform::kGenericAll, platform::kKeyAllAccess},
+  };
+  requested &= ~(platform::kKeyWow64Views | platform::kMaximumAllowed);
+  for (const GenericRight& right : kGenericRights) {
+    if (requested & right.generic) requested = (requested & ~right.generic) | right.rights;
   }
-  if (requested & kGenericAll) requested = (requested & ~kGenericAll) | platform::kKeyAllAccess;
   return (requested & ~key.access()) == 0;
 }
 

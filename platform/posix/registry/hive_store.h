@@ -53,7 +53,9 @@ class HiveSession {
 
  private:
   struct Loaded;
-  Loaded* Slot(platform::RootKey root);
+  // The root's hive as read and parsed on its first use in the session; null
+  // for a root the emulation does not hold.
+  Loaded* LoadHive(platform::RootKey root);
 
   std::string prefix_;
   Mode mode_;

@@ -95,6 +95,15 @@ Key* Key::Create(const std::string& path) {
   return key;
 }
 
+bool Key::Delete(const std::string& path) {
+  std::vector<std::string> parts = SplitKeyPath(path);
+  if (parts.empty()) return false;
+  Key* parent = this;
+  for (size_t i = 0; parent != nullptr && i + 1 < parts.size(); ++i)
+    parent = parent->FindSubkey(parts[i]);
+  return parent != nullptr && parent->DeleteSubkey(parts.back());
+}
+
 std::vector<std::string> SplitKeyPath(const std::string& path) {
   std::vector<std::string> parts;
   size_t start = 0;

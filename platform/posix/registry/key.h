@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace registry {
@@ -50,6 +51,9 @@ class Key {
   // key); null when a part is missing. Empty parts are skipped.
   Key* Find(const std::string& path);
   Key* Create(const std::string& path);
+  // Deletes the key at a path below this one with everything under it;
+  // false when there is none (an empty path names no key below).
+  bool Delete(const std::string& path);
 
  private:
   std::string name_;

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/posix/hex_digit.h"
 #include "platform/posix/registry/encoding.h"
 #include "platform/posix/registry/registry_types.h"
 
@@ -15,12 +16,7 @@ constexpr char kAccessDirective[] = "#access=";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+using platform::HexDigit;
 
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;

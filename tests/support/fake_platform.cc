@@ -1,6 +1,7 @@
-#include "src/fake_platform.h"
+#include "tests/support/fake_platform.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -20,9 +21,6 @@ std::string Lower(std::string text) {
 std::string KeyName(platform::RootKey root, const std::string& key) {
   return std::to_string(root) + ":" + Lower(key);
 }
-
-// View flags choose a view; they are not rights.
-constexpr uint32_t kViewFlags = platform::kKeyWow64_32Key | platform::kKeyWow64_64Key;
 
 }  // namespace
 
@@ -65,9 +63,11 @@ bool FakePlatform::KeyExists(platform::RootKey root, const std::string& key) con
 uint32_t FakePlatform::OpenKey(platform::RootKey root, const std::string& subkey, uint32_t access,
                                platform::RegistryKey* key) {
   key_opens_.push_back({root, subkey, access});
+  *key = 0;
   auto found = keys_.find(KeyName(root, subkey));
   if (found == keys_.end()) return platform::kErrorFileNotFound;
-  if ((access & ~kViewFlags) & ~found->second.granted) return platform::kErrorAccessDenied;
+  if ((access & ~platform::kKeyWow64Views) & ~found->second.granted)
+    return platform::kErrorAccessDenied;
   *key = next_key_++;
   open_keys_[*key] = &found->second;
   return platform::kErrorSuccess;
@@ -101,11 +101,6 @@ uintptr_t FakePlatform::ShellExecute(const std::string& verb, const std::string&
   return index < launch_results.size() ? launch_results[index] : 42;
 }
 
-std::vector<std::vector<platform::FoundFile>> FakePlatform::FindFiles(
-    const std::string& prefix, const std::vector<std::string>& masks) {
-  return real_.FindFiles(prefix, masks);
-}
-
 platform::FileHandle FakePlatform::OpenFile(const std::string& path, uint32_t access,
                                             uint32_t share, uint32_t disposition) {
   if (!fail_open_of.empty() && path == fail_open_of) {
@@ -114,11 +109,6 @@ platform::FileHandle FakePlatform::OpenFile(const std::string& path, uint32_t ac
   }
   last_error_ = 0;
   return real_.OpenFile(path, access, share, disposition);
-}
-
-bool FakePlatform::ReadFile(platform::FileHandle file, void* buffer, uint32_t size,
-                            uint32_t* read) {
-  return real_.ReadFile(file, buffer, size, read);
 }
 
 bool FakePlatform::WriteFile(platform::FileHandle file, const void* data, uint32_t size,
@@ -132,21 +122,6 @@ bool FakePlatform::WriteFile(platform::FileHandle file, const void* data, uint32
   return real_.WriteFile(file, data, size, written);
 }
 
-bool FakePlatform::SeekFile(platform::FileHandle file, int64_t offset,
-                            platform::SeekOrigin origin) {
-  return real_.SeekFile(file, offset, origin);
-}
-
-bool FakePlatform::GetFileSize(platform::FileHandle file, int64_t* size) {
-  return real_.GetFileSize(file, size);
-}
-
-bool FakePlatform::TruncateFile(platform::FileHandle file) { return real_.TruncateFile(file); }
-
-void FakePlatform::CloseFile(platform::FileHandle file) { real_.CloseFile(file); }
-
-bool FakePlatform::DeleteFile(const std::string& path) { return real_.DeleteFile(path); }
-
 bool FakePlatform::ReplaceFile(const std::string& from, const std::string& to) {
   if (fail_replace) {
     last_error_ = platform::kErrorAccessDenied;
@@ -156,14 +131,6 @@ bool FakePlatform::ReplaceFile(const std::string& from, const std::string& to) {
 }
 
 uint32_t FakePlatform::LastError() { return last_error_ ? last_error_ : real_.LastError(); }
-
-std::string FakePlatform::ErrorText(uint32_t code) { return real_.ErrorText(code); }
-
-bool FakePlatform::GetAttributes(const std::string& path, uint32_t* attributes) {
-  return real_.GetAttributes(path, attributes);
-}
-
-std::string FakePlatform::FullPath(const std::string& path) { return real_.FullPath(path); }
 
 bool FakePlatform::IsLeadByte(unsigned char byte) {
   // Code page 932's lead bytes.

@@ -2,8 +2,8 @@
 // shell launches, a set clock and locale, captured standard error. Files and
 // paths go to the real (emulated) platform, so file tests use a temporary
 // directory.
-#ifndef TARNWELL_SRC_FAKE_PLATFORM_H_
-#define TARNWELL_SRC_FAKE_PLATFORM_H_
+#ifndef TARNWELL_TESTS_SUPPORT_FAKE_PLATFORM_H_
+#define TARNWELL_TESTS_SUPPORT_FAKE_PLATFORM_H_
 
 #include <map>
 #include <optional>
@@ -67,7 +67,7 @@ class FakePlatform : public platform::Platform {
   bool fail_writes = false;
   bool fail_replace = false;
 
-  // Platform.
+  // Platform. Files and paths go to the real platform.
   uint32_t OpenKey(platform::RootKey root, const std::string& subkey, uint32_t access,
                    platform::RegistryKey* key) override;
   uint32_t QueryValue(platform::RegistryKey key, const std::string& name, uint32_t* type,
@@ -77,22 +77,31 @@ class FakePlatform : public platform::Platform {
                          const std::string& parameters, const std::string& directory,
                          int show_command) override;
   std::vector<std::vector<platform::FoundFile>> FindFiles(
-      const std::string& prefix, const std::vector<std::string>& masks) override;
+      const std::string& prefix, const std::vector<std::string>& masks) override {
+    return real_.FindFiles(prefix, masks);
+  }
   platform::FileHandle OpenFile(const std::string& path, uint32_t access, uint32_t share,
                                 uint32_t disposition) override;
-  bool ReadFile(platform::FileHandle file, void* buffer, uint32_t size, uint32_t* read) override;
+  bool ReadFile(platform::FileHandle file, void* buffer, uint32_t size, uint32_t* read) override {
+    return real_.ReadFile(file, buffer, size, read);
+  }
   bool WriteFile(platform::FileHandle file, const void* data, uint32_t size,
                  uint32_t* written) override;
-  bool SeekFile(platform::FileHandle file, int64_t offset, platform::SeekOrigin origin) override;
-  bool GetFileSize(platform::FileHandle file, int64_t* size) override;
-  bool TruncateFile(platform::FileHandle file) override;
-  void CloseFile(platform::FileHandle file) override;
-  bool DeleteFile(const std::string& path) override;
+  bool SeekFile(platform::FileHandle file, int64_t offset, platform::SeekOrigin origin) override {
+    return real_.SeekFile(file, offset, origin);
+  }
+  bool GetFileSize(platform::FileHandle file, int64_t* size) override {
+    return real_.GetFileSize(file, size);
+  }
+  void CloseFile(platform::FileHandle file) override { real_.CloseFile(file); }
+  bool DeleteFile(const std::string& path) override { return real_.DeleteFile(path); }
   bool ReplaceFile(const std::string& from, const std::string& to) override;
   uint32_t LastError() override;
-  std::string ErrorText(uint32_t code) override;
-  bool GetAttributes(const std::string& path, uint32_t* attributes) override;
-  std::string FullPath(const std::string& path) override;
+  std::string ErrorText(uint32_t code) override { return real_.ErrorText(code); }
+  bool GetAttributes(const std::string& path, uint32_t* attributes) override {
+    return real_.GetAttributes(path, attributes);
+  }
+  std::string FullPath(const std::string& path) override { return real_.FullPath(path); }
   std::string CurrentDirectory() override { return current_directory; }
   bool IsLeadByte(unsigned char byte) override;
   platform::LocalTime Now() override { return now; }
@@ -141,4 +150,4 @@ class TemporaryDirectory {
 std::string ReadHostFile(const std::string& path);
 void WriteHostFile(const std::string& path, const std::string& content);
 
-#endif  // TARNWELL_SRC_FAKE_PLATFORM_H_
+#endif  // TARNWELL_TESTS_SUPPORT_FAKE_PLATFORM_H_

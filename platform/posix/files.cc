@@ -1,0 +1,158 @@
+// Files and their sharing: PosixPlatform::OpenFile and the operations on
+// open files, DeleteFile and ReplaceFile.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/posix/posix_platform.h"
+#include "platform/posix/status.h"
+#include "platform/posix/system_call.h"
+
+namespace platform {
+namespace {
+
+int FileDescriptor(FileHandle file) { return static_cast<int>(file); }
+
+// Reading a handle opened only for writing, or the reverse, is refused
+// access; a descriptor that is not open at all is an invalid handle.
+bool FailTransfer(int fd) {
+  if (errno == EBADF && fcntl(fd, F_GETFD) != -1) errno = EACCES;
+  return FailWithErrno();
+}
+
+// Fails an open with `code`, closing the descriptor.
+FileHandle RefuseOpen(int fd, uint32_t code) {
+  close(fd);
+  SetLastError(code);
+  return kInvalidFile;
+}
+
+}  // namespace
+
+FileHandle PosixPlatform::OpenFile(const std::string& path, uint32_t access, uint32_t share,
+                                   uint32_t disposition) {
+  std::string host;
+  if (!MapPath(path, &host)) return kInvalidFile;
+  bool reading = access & kGenericRead;
+  bool writing = access & kGenericWrite;
+  int flags = O_CLOEXEC | (reading && writing ? O_RDWR : writing ? O_WRONLY : O_RDONLY);
+  switch (disposition) {
+    case kCreateNew:
+      flags |= O_CREAT | O_EXCL;
+      break;
+    case kCreateAlways:
+      flags |= O_CREAT;  // truncated once the lock is held
+      break;
+    case kOpenExisting:
+      break;
+    case kOpenAlways:
+      flags |= O_CREAT;
+      break;
+    default:
+      SetLastError(kErrorInvalidParameter);
+      return kInvalidFile;
+  }
+  struct stat st;
+  bool existed =
+      (disposition == kCreateAlways || disposition == kOpenAlways) && stat(host.c_str(), &st) == 0;
+  int fd = open(host.c_str(), flags, 0666);
+  if (fd < 0) {
+    FailWithErrno(host);
+    return kInvalidFile;
+  }
+  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) return RefuseOpen(fd, kErrorAccessDenied);
+  // Root may write anywhere; Windows refuses to write a read-only file.
+  if ((writing || disposition == kCreateAlways || disposition == kOpenAlways) &&
+      !(st.st_mode & S_IWUSR))
+    return RefuseOpen(fd, kErrorAccessDenied);
+  // Sharing: a writer, or an opener sharing no reading, excludes everyone;
+  // readers that let others read share the lock.
+  if (reading || writing) {
+    int lock = (writing || !(share & kShareRead)) ? LOCK_EX : LOCK_SH;
+    if (flock(fd, lock | LOCK_NB) != 0) {
+      int error = errno;
+      return RefuseOpen(fd, error == EWOULDBLOCK ? kErrorSharingViolation : ErrorFromErrno(error));
+    }
+  }
+  if (disposition == kCreateAlways && ftruncate(fd, 0) != 0)
+    return RefuseOpen(fd, ErrorFromErrno(errno));
+  // As CreateFile reports replacing an existing file.
+  SetLastError(existed ? kErrorAlreadyExists : kErrorSuccess);
+  return fd;
+}
+
+bool PosixPlatform::ReadFile(FileHandle file, void* buffer, uint32_t size, uint32_t* read) {
+  uint32_t done = 0;
+  char* bytes = static_cast<char*>(buffer);
+  while (done < size) {
+    ssize_t n =
+        RetryAfterSignal([&] { return ::read(FileDescriptor(file), bytes + done, size - done); });
+    if (n < 0) {
+      if (read) *read = done;
+      return FailTransfer(FileDescriptor(file));
+    }
+    if (n == 0) break;
+    done += static_cast<uint32_t>(n);
+  }
+  if (read) *read = done;
+  return true;
+}
+
+bool PosixPlatform::WriteFile(FileHandle file, const void* data, uint32_t size, uint32_t* written) {
+  size_t done = 0;
+  bool ok = WriteAll(FileDescriptor(file), data, size, &done);
+  if (written) *written = static_cast<uint32_t>(done);
+  return ok || FailTransfer(FileDescriptor(file));
+}
+
+bool PosixPlatform::SeekFile(FileHandle file, int64_t offset, SeekOrigin origin) {
+  int whence = origin == SeekOrigin::kBegin     ? SEEK_SET
+               : origin == SeekOrigin::kCurrent ? SEEK_CUR
+                                                : SEEK_END;
+  if (lseek(FileDescriptor(file), static_cast<off_t>(offset), whence) >= 0) return true;
+  if (errno == EINVAL) {
+    SetLastError(kErrorNegativeSeek);
+    return false;
+  }
+  return FailWithErrno();
+}
+
+bool PosixPlatform::GetFileSize(FileHandle file, int64_t* size) {
+  struct stat st;
+  if (fstat(FileDescriptor(file), &st) != 0) return FailWithErrno();
+  *size = st.st_size;
+  return true;
+}
+
+void PosixPlatform::CloseFile(FileHandle file) {
+  if (file != kInvalidFile) close(FileDescriptor(file));
+}
+
+bool PosixPlatform::DeleteFile(const std::string& path) {
+  std::string host;
+  if (!MapPath(path, &host)) return false;
+  struct stat st;
+  if (lstat(host.c_str(), &st) != 0) return FailWithErrno(host);
+  // Windows refuses to delete directories and read-only files here.
+  if (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR))) {
+    SetLastError(kErrorAccessDenied);
+    return false;
+  }
+  if (unlink(host.c_str()) != 0) return FailWithErrno(host);
+  return true;
+}
+
+bool PosixPlatform::ReplaceFile(const std::string& from, const std::string& to) {
+  std::string host_from, host_to;
+  if (!MapPath(from, &host_from) || !MapPath(to, &host_to)) return false;
+  struct stat st;
+  if (lstat(host_from.c_str(), &st) != 0) return FailWithErrno(host_from);
+  if (rename(host_from.c_str(), host_to.c_str()) != 0) return FailWithErrno(host_to);
+  return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,126 @@
+// Launching the `reg` stand-in: PosixPlatform::ShellExecute.
+#include <fcntl.h>
+#include <spawn.h>
+#include <strings.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "platform/posix/command_line.h"
+#include "platform/posix/drive.h"
+#include "platform/posix/posix_platform.h"
+#include "platform/posix/prefix.h"
+#include "platform/posix/status.h"
+#include "platform/posix/system_call.h"
+
+namespace platform {
+namespace {
+
+// The result ShellExecute gives for an accepted launch.
+constexpr uintptr_t kLaunchAccepted = 42;
+static_assert(kLaunchAccepted > kShellLastFailure, "an accepted launch");
+
+bool IsRegCommand(const std::string& file) {
+  if (file.size() != 3 && file.size() != 7) return false;
+  if (strncasecmp(file.c_str(), "reg", 3) != 0) return false;
+  return file.size() == 3 || strcasecmp(file.c_str() + 3, ".exe") == 0;
+}
+
+bool IsExecutableFile(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+// The `reg` stand-in: beside the running executable, else on PATH.
+std::string FindRegStandIn() {
+  const std::string executable = ExecutablePath();
+  std::string beside = executable.substr(0, executable.find_last_of('/')) + "/reg";
+  if (IsExecutableFile(beside)) return beside;
+  const char* path = std::getenv("PATH");
+  if (!path) return std::string();
+  std::string directories = path;
+  size_t start = 0;
+  while (start <= directories.size()) {
+    size_t end = directories.find(':', start);
+    if (end == std::string::npos) end = directories.size();
+    std::string directory = directories.substr(start, end - start);
+    std::string candidate = (directory.empty() ? "." : directory) + "/reg";
+    if (IsExecutableFile(candidate)) return candidate;
+    start = end + 1;
+  }
+  return std::string();
+}
+
+// Starts `program` detached: a session of its own, no console, never waited
+// for. 0, or the error number of the first step that failed; a failed exec
+// is reported too.
+int Spawn(const std::string& program, char* const argv[], const std::string& working_directory) {
+  posix_spawn_file_actions_t actions;
+  int error = posix_spawn_file_actions_init(&actions);
+  if (error != 0) return error;
+  posix_spawnattr_t attributes;
+  error = posix_spawnattr_init(&attributes);
+  if (error == 0) {
+    pid_t child;
+    if ((error = posix_spawn_file_actions_addchdir_np(&actions, working_directory.c_str())) == 0 &&
+        (error = posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0)) == 0 &&
+        (error = posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0)) == 0 &&
+        (error = posix_spawn_file_actions_adddup2(&actions, 1, 2)) == 0 &&
+        (error = posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID)) == 0) {
+      error = posix_spawn(&child, program.c_str(), &actions, &attributes, argv, environ);
+    }
+    posix_spawnattr_destroy(&attributes);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  return error;
+}
+
+// The shell's result for a launch refused with a host error: a status code
+// within the shell's failures.
+uintptr_t RefusedLaunch(int error) {
+  const uintptr_t refused = ErrorFromErrno(error);
+  return refused > kShellLastFailure || refused == kErrorSuccess ? kErrorAccessDenied : refused;
+}
+
+}  // namespace
+
+uintptr_t PosixPlatform::ShellExecute(const std::string& /*verb*/, const std::string& file,
+                                      const std::string& parameters, const std::string& directory,
+                                      int /*show_command*/) {
+  if (!IsRegCommand(file)) return kErrorFileNotFound;
+  std::string program = FindRegStandIn();
+  if (program.empty()) return kErrorFileNotFound;
+  std::string working_directory;
+  if (directory.empty()) {
+    char buffer[PATH_MAX];
+    working_directory = getcwd(buffer, sizeof buffer) ? buffer : "/";
+  } else {
+    working_directory = HostPath(directory);
+    if (working_directory.empty()) return kErrorPathNotFound;
+  }
+
+  std::vector<std::string> arguments = CommandLineToArgv(parameters);
+  arguments.insert(arguments.begin(), program);
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(&argument[0]);
+  argv.push_back(nullptr);
+
+  // Held shared for as long as the launched process lives, so that a waiter
+  // taking it exclusively knows when every launch has ended. The launched
+  // process inherits the descriptor; this process closes its own. A launch
+  // that cannot hold it is refused, as no waiter would see it.
+  std::string lock_path = PrefixDirectory() + "/.launches.lock";
+  int lock_fd = open(lock_path.c_str(), O_RDWR | O_CREAT, 0666);
+  if (lock_fd < 0) return RefusedLaunch(errno);
+  int error = RetryAfterSignal([&] { return flock(lock_fd, LOCK_SH); }) == 0
+                  ? Spawn(program, argv.data(), working_directory)
+                  : errno;
+  close(lock_fd);
+  return error == 0 ? kLaunchAccepted : RefusedLaunch(error);
+}
+
+}  // namespace platform
