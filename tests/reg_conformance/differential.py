@@ -91,9 +91,11 @@ class Differential:
     def _apply(self, side, case):
         if case.add is not None:
             key = "HKCU\\Software\\Gen\\" + case.tag
-            return sides.run(side, "add", key, "/v", "v", *case.add, "/f")[:2]
-        path = os.path.join(self.root, "in", case.tag + ".reg")
-        return sides.run(side, "import", sides.host_to_windows(path), *case.view)[:2]
+            code, out, _ = sides.run(side, "add", key, "/v", "v", *case.add, "/f")
+        else:
+            path = os.path.join(self.root, "in", case.tag + ".reg")
+            code, out, _ = sides.run(side, "import", sides.host_to_windows(path), *case.view)
+        return code, sides.console_text(out) if side is self.native else out
 
     def _apply_all(self, side, cases):
         with concurrent.futures.ThreadPoolExecutor(self.jobs) as pool:

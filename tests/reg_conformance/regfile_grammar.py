@@ -4,10 +4,10 @@ them: the differential run asks Wine.
 
 Every file writes only below its own key, HKCU (or HKLM) Software\\Gen\\F<n>,
 so many files can share one registry and be compared after one export.
-Two inputs are never drawn because Wine's answer to them is not stable:
-string-typed hex lists of an odd length in a UTF-16 file (read past the end
-of the data) and REG_DWORD hex lists of one to three bytes (exported from
-memory past the data)."""
+Some inputs are never drawn because Wine's answer to them is not stable: a
+string type's hex list of an odd length in a UTF-16 file, or empty but not
+blank (read outside the data, or a crash), and REG_DWORD hex lists of one
+to three bytes (exported from memory past the data)."""
 
 import codecs
 
@@ -230,8 +230,10 @@ class FileGrammar:
         unit = self.unit(type_number)
         segments = 1 + (self.rng.randint(1, 3) if self.chance(0.35) else 0)
         line = head + tag
+        total = 0
         for segment in range(segments):
             count = self.byte_count(unit, segment == 0)
+            total += count
             line += ",".join(self.hex_byte(unit) for _ in range(count))
             if segment == segments - 1 or count == 0:
                 break
@@ -248,7 +250,9 @@ class FileGrammar:
             if self.chance(0.06):
                 return  # what follows is the next line of the file, or its end
             line = self.pick(["  ", "  ", "", "\t", "    "])
-        if self.chance(0.1):
+        # A string type's list that is empty without being blank makes
+        # reg.exe read before its data.
+        if self.chance(0.1) and (total or type_number not in (1, 2, 7)):
             line += self.pick([",", " ;comment", ";c", " junk", ",,", ", ;c"])
         self.lines.append(line)
 

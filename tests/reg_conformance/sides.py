@@ -46,7 +46,9 @@ class WineReg(NativeReg):
         self.prefix = os.path.join(root, "prefix")
         os.makedirs(root)
         targets._copy_prefix(targets._WineTemplate.get(), self.prefix)
-        self.env = targets._wine_env(self.prefix)
+        # The locale whose code pages the stand-in follows: Windows-1252 for
+        # the files it reads, 437 for the messages Wine writes to a pipe.
+        self.env = dict(targets._wine_env(self.prefix), LANG="C.UTF-8", LC_ALL="C.UTF-8")
         self.argv = [WINE, "reg"]
         # A persistent wineserver spares every command its start-up. The
         # prefix's services, started by the first command, hold its output
@@ -70,6 +72,12 @@ def run(side, *args):
         process = side.start(*args)
         out, err = process.communicate(timeout=TIMEOUT)
     return process.returncode, out.replace(b"\r\n", b"\n"), err
+
+
+def console_text(output):
+    """The stand-in's UTF-8 output as Wine writes it to a pipe: in the console
+    code page, 437, with '?' for a character it lacks."""
+    return output.decode("utf-8", "replace").encode("cp437", "replace")
 
 
 def export_bytes(side, key, path, *options):
