@@ -26,7 +26,7 @@ _FILES = [
     ("[{k}]\n\"a\"=\"1\"", {"header": "REGEDIT"}),
     ("[{k}]\n\"a\"=\"1\"", {"header": "\nREGEDIT4"}),
     ("[{k}]\n\"a\"=\"1\"", {"header": "Registry Editor", "wide": True}),
-    ("[{k}]\n\"a\"=\"1\"", {"header": "REGEDIT4", "wide": True, "newline": "\n"}),
+    ("[{k}]\n\"a\"=\"1\"", {"header": "REGEDIT4\t", "wide": True, "newline": "\n"}),
     # Key lines.
     ("[{k}]\n[ {k}\\Sub]\n\"kept in the key before\"=\"1\"\n[{k}\\Open\n\"also\"=\"2\"", {}),
     ("[{k}\\\\Doubled\\\\]\n\"a\"=\"1\"\n[{k}\\Trailing\\]\n\"b\"=\"2\"\n[{k}]]\n\"c\"=\"3\"", {}),
@@ -39,7 +39,7 @@ _FILES = [
     # Hex lists.
     ("[{k}]\n\"a\"=hex:01 ,02\n\"b\"=hex:0x1f,+1,-0, 2\n\"c\"=hex:01,\\\n\n; note\n  02\n"
      "\"d\"=hex:01,\\ ;c\n  02\n\"e\"=hex:01\\\n  02", {}),
-    ("[{k}]\n\"a\"=hex:01,\\\n\"swallowed\"=\"1\"\n\"b\"=hex:01,\\ junk\n\"c\"=\"2\"", {}),
+    ("[{k}]\n\"e\"=hex(2):41,00,\\\n  42,00", {"wide": True}),
     ("[{k}]\n\"a\"=hex():01\n\"b\"=hex(-1):02\n\"c\"=hex(100000000):03\n\"d\"=hex(ffffffff):04", {}),
     ("[{k}]\n\"s\"=hex(1):61,e9\n\"e\"=hex(2):41,00,42\n\"m\"=hex(7):80,00,00", {}),
     ("[{k}]\n\"s\"=hex(1):61,00,e9,00\n\"m\"=hex(7):61,00,00,00,62,00", {"wide": True}),
