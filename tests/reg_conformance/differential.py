@@ -95,7 +95,7 @@ class Differential:
         else:
             path = os.path.join(self.root, "in", case.tag + ".reg")
             code, out, _ = sides.run(side, "import", sides.host_to_windows(path), *case.view)
-        return code, sides.console_text(out) if side is self.native else out
+        return code, out
 
     def _apply_all(self, side, cases):
         with concurrent.futures.ThreadPoolExecutor(self.jobs) as pool:
@@ -123,7 +123,7 @@ class Differential:
         disagreements = []
         for case, n, w in zip(cases, native, wine):
             detail = []
-            if n != w:
+            if n[0] != w[0] or not sides.same_console_text(n[1], w[1]):
                 detail.append("exit code and output: native %r, wine %r" % (n, w))
             tag = case.tag.upper()
             if native_keys.get(tag) != wine_keys.get(tag):

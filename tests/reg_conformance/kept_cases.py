@@ -32,7 +32,7 @@ _FILES = [
     ("[{k}\\\\Doubled\\\\]\n\"a\"=\"1\"\n[{k}\\Trailing\\]\n\"b\"=\"2\"\n[{k}]]\n\"c\"=\"3\"", {}),
     ("[HKEY_CURRENT_USER\\\\Software\\Gen\\K8]\n\"a\"=\"1\"", {}),
     ("[HKEY_CURRENT_USER\\\\Software\\Gen\\K9]\n\"a\"=\"1\"", {"view": ("/reg:32",)}),
-    ("[HKEY_CURRENT_USERX\\Software\\Gen\\K10\\\u00c5]\n\"a\"=\"1\"\n[{k}\\\u0080\u00e9]\n"
+    ("[HKEY_CURRENT_USERX\\Software\\Gen\\K10\\\u00c5\u0099]\n\"a\"=\"1\"\n[{k}\\\u0080\u00e9]\n"
      "\"\u00ff\"=\"\u0099\"", {}),
     ("[HKLM\\Software\\Gen\\K11\\S]\n[-HKLM\\Software\\Gen\\K11\\S]\n\"after\"=\"1\"\n"
      "[-  {k}]", {"view": ("/reg:32",)}),
@@ -43,6 +43,7 @@ _FILES = [
     ("[{k}]\n\"a\"=hex():01\n\"b\"=hex(-1):02\n\"c\"=hex(100000000):03\n\"d\"=hex(ffffffff):04", {}),
     ("[{k}]\n\"s\"=hex(1):61,e9\n\"e\"=hex(2):41,00,42\n\"m\"=hex(7):80,00,00", {}),
     ("[{k}]\n\"s\"=hex(1):61,00,e9,00\n\"m\"=hex(7):61,00,00,00,62,00", {"wide": True}),
+    ("[{k}]\n\"e\"=hex(2):61,00,00,d8\n\"s\"=hex(1):00,dc,41,00", {"wide": True}),
     # Numbers and strings.
     ("[{k}]\n\"a\"=dword:;c\n\"b\"=dword: 1f ;c\n\"c\"=dword:0000000001\n\"d\"=dword:-1", {}),
     ("[{k}]\n\"a\"=\"x\\0y\"\n\"b\"=\"x\\ty\" ;c\n\"c\\q\"=\"1\" junk\n\"d\"=\"\\\u00e9\"", {}),

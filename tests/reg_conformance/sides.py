@@ -74,10 +74,20 @@ def run(side, *args):
     return process.returncode, out.replace(b"\r\n", b"\n"), err
 
 
-def console_text(output):
-    """The stand-in's UTF-8 output as Wine writes it to a pipe: in the console
-    code page, 437, with '?' for a character it lacks."""
-    return output.decode("utf-8", "replace").encode("cp437", "replace")
+def same_console_text(native, wine):
+    """Whether the stand-in's UTF-8 output reads as Wine's, which Wine writes
+    to a pipe in the console code page, 437, with a look-alike or '?' for a
+    character the code page lacks."""
+    text = native.decode("utf-8", "replace")
+    if len(text) != len(wine):
+        return False
+    for char, byte in zip(text, wine):
+        try:
+            if char.encode("cp437") != bytes([byte]):
+                return False
+        except UnicodeEncodeError:
+            pass
+    return True
 
 
 def export_bytes(side, key, path, *options):
