@@ -35,8 +35,9 @@ class Case:
     """One input: a file to import (with a view option or none), or the
     arguments of a REG ADD after its key."""
 
-    def __init__(self, tag, data=None, view=(), add=None):
+    def __init__(self, tag, data=None, view=(), add=None, native_data=None):
         self.tag, self.data, self.view, self.add = tag, data, tuple(view), add
+        self.native_data = data if native_data is None else native_data
 
     def describe(self):
         if self.add is not None:
@@ -56,9 +57,9 @@ def generated_cases(seed, count):
     rng = random.Random(seed)
     cases = []
     for n in range(count):
-        data = regfile_grammar.draw_file(rng, n)
+        wine, native = regfile_grammar.draw_file(rng, n)
         view = rng.choice([(), (), (), ("/reg:32",), ("/reg:64",)])
-        cases.append(Case("F%d" % n, data, view))
+        cases.append(Case("F%d" % n, wine, view, native_data=native))
     for n in range(max(1, count // 5)):
         cases.append(Case("A%d" % n, add=regfile_grammar.draw_add(rng)))
     return cases
@@ -93,7 +94,7 @@ class Differential:
             key = "HKCU\\Software\\Gen\\" + case.tag
             code, out, _ = sides.run(side, "add", key, "/v", "v", *case.add, "/f")
         else:
-            path = os.path.join(self.root, "in", case.tag + ".reg")
+            path = os.path.join(self.root, "in", "%s-%s.reg" % (case.tag, side.name))
             code, out, _ = sides.run(side, "import", sides.host_to_windows(path), *case.view)
         return code, out
 
@@ -114,9 +115,11 @@ class Differential:
         difference as text."""
         os.makedirs(os.path.join(self.root, "in"), exist_ok=True)
         for case in cases:
-            if case.data is not None:
-                with open(os.path.join(self.root, "in", case.tag + ".reg"), "wb") as f:
-                    f.write(case.data)
+            for side, data in (("wine", case.data), ("native", case.native_data)):
+                if data is not None:
+                    with open(os.path.join(self.root, "in", "%s-%s.reg" % (case.tag, side)),
+                              "wb") as f:
+                        f.write(data)
         native = self._apply_all(self.native, cases)
         wine = self._apply_all(self.wine, cases)
         native_keys, wine_keys = self._contents(self.native), self._contents(self.wine)

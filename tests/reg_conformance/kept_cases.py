@@ -4,6 +4,7 @@ Wine like the generated ones; nothing here says what either side answers."""
 
 import codecs
 
+from reg_conformance import regfile_grammar
 from reg_conformance.differential import Case
 
 V5 = "Windows Registry Editor Version 5.00"
@@ -13,10 +14,10 @@ def _file(n, body, header=V5, wide=False, newline="\r\n", view=()):
     key = "HKEY_CURRENT_USER\\Software\\Gen\\K%d" % n
     text = (header + "\n\n" + body.replace("{k}", key)).replace("\n", newline) + newline
     if wide:
-        data = codecs.BOM_UTF16_LE + text.encode("utf-16-le")
-    else:
-        data = text.encode("latin-1")
-    return Case("K%d" % n, data, view)
+        data = codecs.BOM_UTF16_LE + text.encode("utf-16-le", "surrogatepass")
+        return Case("K%d" % n, data, view)
+    return Case("K%d" % n, text.encode(regfile_grammar.WINE_ANSI), view,
+                native_data=text.encode(regfile_grammar.NATIVE_ANSI))
 
 
 _FILES = [
@@ -32,8 +33,8 @@ _FILES = [
     ("[{k}\\\\Doubled\\\\]\n\"a\"=\"1\"\n[{k}\\Trailing\\]\n\"b\"=\"2\"\n[{k}]]\n\"c\"=\"3\"", {}),
     ("[HKEY_CURRENT_USER\\\\Software\\Gen\\K8]\n\"a\"=\"1\"", {}),
     ("[HKEY_CURRENT_USER\\\\Software\\Gen\\K9]\n\"a\"=\"1\"", {"view": ("/reg:32",)}),
-    ("[HKEY_CURRENT_USERX\\Software\\Gen\\K10\\\u00c5\u0099]\n\"a\"=\"1\"\n[{k}\\\u0080\u00e9]\n"
-     "\"\u00ff\"=\"\u0099\"", {}),
+    ("[HKEY_CURRENT_USERX\\Software\\Gen\\K10\\\u00c5\u2122]\n\"a\"=\"1\"\n[{k}\\\u20ac\u00e9]\n"
+     "\"\u00ff\"=\"\u2122\"", {}),
     ("[HKLM\\Software\\Gen\\K11\\S]\n[-HKLM\\Software\\Gen\\K11\\S]\n\"after\"=\"1\"\n"
      "[-  {k}]", {"view": ("/reg:32",)}),
     # Hex lists.
@@ -41,7 +42,7 @@ _FILES = [
      "\"d\"=hex:01,\\ ;c\n  02\n\"e\"=hex:01\\\n  02", {}),
     ("[{k}]\n\"e\"=hex(2):41,00,\\\n  42,00", {"wide": True}),
     ("[{k}]\n\"a\"=hex():01\n\"b\"=hex(-1):02\n\"c\"=hex(100000000):03\n\"d\"=hex(ffffffff):04", {}),
-    ("[{k}]\n\"s\"=hex(1):61,e9\n\"e\"=hex(2):41,00,42\n\"m\"=hex(7):80,00,00", {}),
+    ("[{k}]\n\"s\"=hex(1):61,62\n\"e\"=hex(2):41,00,42\n\"m\"=hex(7):63,00,00", {}),
     ("[{k}]\n\"s\"=hex(1):61,00,e9,00\n\"m\"=hex(7):61,00,00,00,62,00", {"wide": True}),
     ("[{k}]\n\"e\"=hex(2):61,00,00,d8\n\"s\"=hex(1):00,dc,41,00", {"wide": True}),
     # Numbers and strings.

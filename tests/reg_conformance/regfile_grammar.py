@@ -13,6 +13,11 @@ import codecs
 
 GEN = "Software\\Gen"
 
+# The ANSI code pages: Wine's in the locale the suite runs it in, and the
+# emulation's. Files without a byte-order mark are written in each side's.
+WINE_ANSI = "cp1252"
+NATIVE_ANSI = "utf-8"
+
 HEADERS_GOOD = ["Windows Registry Editor Version 5.00", "REGEDIT4"]
 HEADERS_ODD = [
     "REGEDIT", "REGEDIT4 extra", "REGEDIT 4", "REGEDIT5", "regedit4", "Regedit4",
@@ -21,10 +26,9 @@ HEADERS_ODD = [
     "REGEDIT4;comment", "REGEDIT4\t", "", "[HKEY_CURRENT_USER\\Software]", "Registry Editor",
 ]
 
-# Non-ASCII text: in ANSI files as bytes of the ANSI code page (latin-1
-# characters stand for the bytes, 0x80-0x9f included); in UTF-16 files any
-# character outside the surrogates.
-ANSI_EXTRA = ["\u00e9", "\u00c5ngstr\u00f6m", "\u0080", "\u0099x", "\u00ff", "na\u00efve"]
+# Non-ASCII text: in ANSI files characters of both ANSI code pages (each
+# side gets the file in its own); in UTF-16 files any character.
+ANSI_EXTRA = ["\u00e9", "\u00c5ngstr\u00f6m", "\u20ac", "\u2122x", "\u00ff", "na\u00efve"]
 WIDE_EXTRA = ["\u00e9", "\u20ac", "\u4e2d\u6587", "\u03a9", "stra\u00dfe", "\U0001f600"]
 
 SUBKEYS = ["", "Sub", "SUB", "Sub\\Deep", "Other", "Sp ace", "x.y", "a;b", "Q\"uote"]
@@ -76,9 +80,10 @@ class FileGrammar:
             text += newline
         if self.wide:
             data = text.encode("utf-16-le", "surrogatepass")
-            return data if self.chance(0.03) else codecs.BOM_UTF16_LE + data
-        data = text.encode("latin-1")
-        return codecs.BOM_UTF8 + data if self.chance(0.02) else data
+            data = data if self.chance(0.03) else codecs.BOM_UTF16_LE + data
+            return data, data
+        bom = codecs.BOM_UTF8 if self.chance(0.02) else b""
+        return bom + text.encode(WINE_ANSI), bom + text.encode(NATIVE_ANSI)
 
     def key_path(self):
         root = self.pick(["HKEY_CURRENT_USER"] * 6 + ["HKCU", "hkey_current_user",
@@ -211,8 +216,11 @@ class FileGrammar:
             return 4
         return 1
 
-    def hex_byte(self, unit):
-        value = self.rng.randint(0, 255)
+    def hex_byte(self, unit, type_number):
+        # String data in an ANSI file is in the file's code page: ASCII only,
+        # the same bytes in both.
+        ascii_only = not self.wide and type_number in (1, 2, 7)
+        value = self.rng.randint(0, 127 if ascii_only else 255)
         text = self.pick(["%02x", "%02X", "%02x", "%x", "%X"]) % value
         if self.chance(0.02):
             # An empty byte before a trailing comma shortens the list.
@@ -234,7 +242,7 @@ class FileGrammar:
         for segment in range(segments):
             count = self.byte_count(unit, segment == 0)
             total += count
-            line += ",".join(self.hex_byte(unit) for _ in range(count))
+            line += ",".join(self.hex_byte(unit, type_number) for _ in range(count))
             if segment == segments - 1 or count == 0:
                 break
             # Continued on the next line.
@@ -258,7 +266,8 @@ class FileGrammar:
 
 
 def draw_file(rng, n):
-    """The bytes of one random file writing below key F<n>."""
+    """One random file writing below key F<n>: its bytes for Wine and for
+    the stand-in."""
     return FileGrammar(rng, n).draw()
 
 

@@ -73,23 +73,7 @@ uint32_t DecodeUtf8(const std::string& text, size_t* pos) {
   return code;
 }
 
-// Characters of the bytes 0x80-0x9f in Windows-1252.
-constexpr uint16_t kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 }  // namespace
-
-std::string Windows1252ToAnsi(const std::string& bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  for (char c : bytes) {
-    auto byte = static_cast<unsigned char>(c);
-    AppendUtf8(&out, byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : byte);
-  }
-  return out;
-}
 
 std::string AnsiToUtf16le(const std::string& ansi) {
   std::string out;

@@ -11,11 +11,6 @@ namespace registry {
 // becomes U+FFFD, as MultiByteToWideChar does.
 std::string AnsiToUtf16le(const std::string& ansi);
 
-// ANSI text of bytes in Windows-1252, the code page Wine's reg.exe reads
-// files without a byte-order mark with (its five unassigned bytes stand for
-// the control characters of the same number).
-std::string Windows1252ToAnsi(const std::string& bytes);
-
 // ANSI text of UTF-16LE bytes; an odd last byte is dropped. An unpaired
 // surrogate is kept, encoded as UTF-8 encodes other code points, so that
 // the text converts back to the same units, as the registry keeps them.

@@ -171,7 +171,7 @@ class Parser {
   }
 
   // The data of a string type ends with a null character, added when the
-  // list has none, and is converted from the file's encoding.
+  // list has none, and is converted from UTF-16LE in a UTF-16LE file.
   std::string StringData(uint32_t type, std::string data) const {
     if (options_.hive || !IsStringType(type) || data.empty()) return data;
     if (file_.wide) {
@@ -181,7 +181,7 @@ class Parser {
       return Utf16leToAnsi(data);
     }
     if (data.back() != '\0') data.push_back('\0');
-    return Windows1252ToAnsi(data);
+    return data;
   }
 
   void Set(const std::string& name, uint32_t type, const std::string& data) {
@@ -200,8 +200,7 @@ class Parser {
 
 RegFileStatus ParseRegFile(const std::string& bytes, RegFileHandler* handler,
                            const RegFileOptions& options) {
-  RegFileText file =
-      ReadRegFileText(bytes, options.hive ? AnsiCodePage::kEmulated : AnsiCodePage::kWindows1252);
+  RegFileText file = ReadRegFileText(bytes);
   switch (file.header) {
     case RegFileHeader::kInvalid:
       return RegFileStatus::kBadHeader;

@@ -31,8 +31,8 @@ class RegFileHandler {
 };
 
 struct RegFileOptions {
-  // A hive of the emulated registry: ANSI text in the emulated code page,
-  // string data as stored and "#access=" directives.
+  // A hive of the emulated registry: string data as stored and "#access="
+  // directives.
   bool hive = false;
   bool strict = false;  // stop at the first line that does not parse
 };

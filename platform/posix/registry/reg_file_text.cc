@@ -39,19 +39,13 @@ RegFileHeader HeaderKind(const std::string& line) {
 
 }  // namespace
 
-RegFileText ReadRegFileText(const std::string& bytes, AnsiCodePage code_page) {
+RegFileText ReadRegFileText(const std::string& bytes) {
   RegFileText file;
   // The first two bytes are read before the encoding is known: a line
   // break among them leaves no valid header.
   if (bytes.size() < 2 || bytes.find_first_of("\r\n") < 2) return file;
   file.wide = bytes[0] == '\xFF' && bytes[1] == '\xFE';
-  std::string text;
-  if (file.wide) {
-    text = Utf16leToAnsi(bytes.substr(2));
-  } else {
-    text = code_page == AnsiCodePage::kWindows1252 ? Windows1252ToAnsi(bytes) : bytes;
-  }
-  file.lines = SplitLines(text);
+  file.lines = SplitLines(file.wide ? Utf16leToAnsi(bytes.substr(2)) : bytes);
   if (file.lines.empty()) return file;
   file.header = HeaderKind(file.lines.front());
   file.lines.erase(file.lines.begin());

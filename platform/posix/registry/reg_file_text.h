@@ -1,6 +1,6 @@
 // A registry-editor file's bytes as lines of ANSI text and the kind of its
 // header. A file that starts with the UTF-16LE byte-order mark is UTF-16LE;
-// any other is in a single-byte code page, read the way reg.exe reads it.
+// any other is already in the emulated ANSI code page (UTF-8).
 #ifndef TARNWELL_PLATFORM_POSIX_REGISTRY_REG_FILE_TEXT_H_
 #define TARNWELL_PLATFORM_POSIX_REGISTRY_REG_FILE_TEXT_H_
 
@@ -16,19 +16,13 @@ enum class RegFileHeader {
   kInvalid,   // not a registry file
 };
 
-// How the bytes of a file without a byte-order mark are read.
-enum class AnsiCodePage {
-  kWindows1252,  // the code page Wine's reg.exe reads files with
-  kEmulated,     // the emulated ANSI code page (UTF-8), in which hives are kept
-};
-
 struct RegFileText {
   RegFileHeader header = RegFileHeader::kInvalid;
   bool wide = false;               // UTF-16LE
   std::vector<std::string> lines;  // the lines after the header
 };
 
-RegFileText ReadRegFileText(const std::string& bytes, AnsiCodePage code_page);
+RegFileText ReadRegFileText(const std::string& bytes);
 
 }  // namespace registry
 
