@@ -13,22 +13,36 @@ namespace reg {
 
 namespace {
 
-// Reads a number as reg.exe does: decimal, or hexadecimal after 0x; leading
-// blanks are skipped and nothing may follow.
-bool ParseNumber(const std::string& text, uint64_t limit, uint64_t* number) {
+// Reads a number as reg.exe does, with the C library's strtoul: decimal, or
+// hexadecimal when the second character is an x; leading white space and a
+// sign are taken, nothing may follow. A negative number wraps around; one
+// too large for `bits` is refused, unless negative (then it reads as 1).
+bool ParseNumber(const std::string& text, int bits, uint64_t* number) {
+  const uint64_t limit = bits == 64 ? UINT64_MAX : UINT32_MAX;
+  int base = text.size() > 1 && (text[1] == 'x' || text[1] == 'X') ? 16 : 10;
   size_t pos = 0;
   while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos]))) ++pos;
-  int base = 10;
-  if (text.compare(pos, 2, "0x") == 0 || text.compare(pos, 2, "0X") == 0) {
-    base = 16;
-    pos += 2;
-  }
+  bool negative = false;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
+  if (base == 16 && text.compare(pos, 2, "0x") == 0) pos += 2;
+  if (base == 16 && text.compare(pos, 2, "0X") == 0) pos += 2;
+  size_t first = pos;
   uint64_t value = 0;
+  bool overflow = false;
   for (; pos < text.size(); ++pos) {
     int digit = platform::HexDigit(text[pos]);
-    if (digit < 0 || digit >= base) return false;
-    if (value > (limit - digit) / base) return false;
-    value = value * base + digit;
+    if (digit < 0 || digit >= base) break;
+    if (value > (limit - digit) / base) overflow = true;
+    if (!overflow) value = value * base + digit;
+  }
+  *number = 0;
+  if (pos == first) return text.empty();
+  if (pos != text.size()) return false;
+  if (overflow) {
+    if (!negative) return false;
+    value = 1;
+  } else if (negative) {
+    value = (~value + 1) & limit;
   }
   *number = value;
   return true;
@@ -51,29 +65,24 @@ bool ParseBinary(const std::string& text, std::string* data) {
   return true;
 }
 
-// Strings separated by `separator`; an empty string between two separators
-// is refused, a trailing separator ends the list.
+// Strings separated by `separator`, or by the two characters \0 without
+// one. Two separators in a row are refused, and so is a leading one with
+// anything after it; the list ends with an empty string.
 bool ParseMultiString(const std::string& text, const std::string& separator, std::string* data) {
-  if (text.empty()) {
-    *data = std::string(1, '\0');
-    return true;
-  }
-  size_t pos = 0;
-  bool ends_with_separator = false;
-  while (pos <= text.size()) {
-    size_t next = text.find(separator, pos);
-    if (next == std::string::npos) {
-      *data += text.substr(pos);
-      ends_with_separator = false;
-      break;
+  std::string units;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (separator.empty() && text.compare(i, 2, "\\0") == 0) {
+      units.push_back('\0');
+      ++i;
+    } else {
+      units.push_back(text.compare(i, 1, separator) == 0 ? '\0' : text[i]);
     }
-    if (next == pos && pos != 0) return false;
-    *data += text.substr(pos, next - pos) + '\0';
-    pos = next + separator.size();
-    ends_with_separator = pos == text.size();
-    if (ends_with_separator) break;
+    size_t last = units.size() - 1;
+    if (last > 0 && units[last - 1] == '\0' && (units[last] == '\0' || last == 1)) return false;
   }
-  *data += ends_with_separator ? std::string(1, '\0') : std::string(2, '\0');
+  units.push_back('\0');
+  if (units.size() > 1 && units[units.size() - 2] != '\0') units.push_back('\0');
+  *data = units;
   return true;
 }
 
@@ -83,12 +92,56 @@ std::string LittleEndian(uint64_t number, size_t bytes) {
   return data;
 }
 
+// The data of the value from /t and /d, saying why when it is refused.
+bool ParseData(const std::string& type_name, bool has_data, const std::string& text,
+               const std::string& separator, uint32_t* type, std::string* data, Context* context) {
+  if (!TypeFromName(type_name, type)) {
+    context->Message("Unsupported registry data type [" + type_name + "]");
+    return false;
+  }
+  switch (*type) {
+    case registry::kRegDword:
+    case registry::kRegDwordBigEndian:
+    case registry::kRegQword: {
+      bool qword = *type == registry::kRegQword;
+      if (!has_data && !qword) {
+        context->Message("Invalid command line parameters");
+        return false;
+      }
+      uint64_t number;
+      if ((!qword && text.compare(0, 1, "-") == 0) ||
+          !ParseNumber(text, qword ? 64 : 32, &number)) {
+        context->Message("The option [/d] must be followed by a valid numeric value");
+        return false;
+      }
+      // Wine stores REG_DWORD_BIG_ENDIAN in little-endian order too.
+      *data = LittleEndian(number, qword ? 8 : 4);
+      return true;
+    }
+    case registry::kRegBinary:
+      if (ParseBinary(text, data)) return true;
+      context->Message("The option [/d] must be followed by a valid hexadecimal value");
+      return false;
+    case registry::kRegMultiSz:
+      if (ParseMultiString(text, separator, data)) return true;
+      context->Message("The option [/d] must be followed by a valid string");
+      return false;
+    case registry::kRegNone:
+      // Stored as a Unicode string, which the ANSI functions do not convert.
+      *data = registry::AnsiToUtf16le(text + '\0');
+      return true;
+    default:
+      *data = text + '\0';
+      return true;
+  }
+}
+
 }  // namespace
 
 int Add(const Arguments& arguments, Context* context) {
   if (arguments.empty()) return context->InvalidSyntax("add");
   KeyName key;
-  std::string name, type_name = "REG_SZ", separator = "\\0", text;
+  std::string name, type_name = "REG_SZ", separator, text;
   bool has_name = false, has_default = false, has_type = false, has_separator = false,
        has_data = false, force = false, view32 = false, has_view = false, repeated = false;
   for (size_t i = 1; i < arguments.size(); ++i) {
@@ -122,51 +175,7 @@ int Add(const Arguments& arguments, Context* context) {
   }
   if (!ParseKeyName(arguments[0], &key, context)) return 1;
 
-  uint32_t type;
-  if (!TypeFromName(type_name, &type)) {
-    context->Message("Unsupported registry data type [" + type_name + "]");
-    return 1;
-  }
-  std::string data;
-  switch (type) {
-    case registry::kRegDword:
-    case registry::kRegDwordBigEndian:
-    case registry::kRegQword: {
-      if (!has_data) {
-        context->Message("Invalid command line parameters");
-        return 1;
-      }
-      bool qword = type == registry::kRegQword;
-      uint64_t number;
-      if (!ParseNumber(text, qword ? UINT64_MAX : UINT32_MAX, &number)) {
-        context->Message("The option [/d] must be followed by a valid numeric value");
-        return 1;
-      }
-      // Wine stores REG_DWORD_BIG_ENDIAN in little-endian order too.
-      data = LittleEndian(number, qword ? 8 : 4);
-      break;
-    }
-    case registry::kRegBinary:
-      if (!ParseBinary(text, &data)) {
-        context->Message("The option [/d] must be followed by a valid hexadecimal value");
-        return 1;
-      }
-      break;
-    case registry::kRegMultiSz:
-      if (!ParseMultiString(text, separator, &data)) {
-        context->Message("The option [/d] must be followed by a valid string");
-        return 1;
-      }
-      break;
-    case registry::kRegNone:
-      // Stored as a Unicode string, which the ANSI functions do not convert.
-      data = registry::AnsiToUtf16le(text + '\0');
-      break;
-    default:
-      data = text + '\0';
-      break;
-  }
-
+  // The key is made before the type and data are checked, as by Wine's reg.
   registry::HiveSession session(context->prefix, registry::HiveSession::Mode::kWrite);
   registry::Key* hive = OpenHive(&session, key.root, true, context);
   if (hive == nullptr) return 1;
@@ -177,6 +186,12 @@ int Add(const Arguments& arguments, Context* context) {
     return 1;
   }
   if (target == nullptr) target = hive->Create(path);
+  uint32_t type;
+  std::string data;
+  if (!ParseData(type_name, has_data, text, separator, &type, &data, context)) {
+    CommitOrReport(&session, context);
+    return 1;
+  }
   target->SetValue(has_name ? name : "", type, data);
   if (CommitOrReport(&session, context) != 0) return 1;
   context->Message("The operation completed successfully");

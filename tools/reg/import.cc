@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "platform/posix/drive.h"
+#include "platform/posix/registry/key.h"
 #include "platform/posix/registry/reg_file_parser.h"
 #include "platform/posix/registry/views.h"
 #include "tools/reg/reg.h"
@@ -12,7 +13,14 @@ namespace reg {
 
 namespace {
 
-constexpr char kEscapeWarning[] = "Unrecognized escape sequence";
+// The root a key path of the file starts with, and the path below it (after
+// the first backslash); false for a root the emulated registry lacks.
+bool SplitRoot(const std::string& path, platform::RootKey* root, std::string* subkey) {
+  size_t slash = path.find('\\');
+  if (!RootFromName(path.substr(0, slash), root)) return false;
+  *subkey = slash == std::string::npos ? "" : path.substr(slash + 1);
+  return true;
+}
 
 class Importer : public registry::RegFileHandler {
  public:
@@ -20,24 +28,20 @@ class Importer : public registry::RegFileHandler {
       : session_(session), view32_(view32), context_(context) {}
 
   bool OpenKey(const std::string& path) override {
-    current_ = nullptr;
-    registry::Key* hive;
-    std::string subkey;
-    if (!Locate(path, &hive, &subkey)) return false;
-    registry::Key* key = hive->Find(subkey);
-    if (key != nullptr && !registry::AccessGranted(*key, platform::kKeySetValue)) {
-      context_->Message("Access is denied");
-      failed_ = true;
-      return false;
+    current_ = Open(path);
+    if (current_ == nullptr && !failed_) {
+      context_->Message("Unable to import the registry key '" + path + "'");
     }
-    current_ = key != nullptr ? key : hive->Create(subkey);
-    return true;
+    return current_ != nullptr;
   }
 
+  // Deleting ignores the view option, as Wine's reg does.
   void DeleteKey(const std::string& path) override {
-    registry::Key* hive;
+    platform::RootKey root;
     std::string subkey;
-    if (Locate(path, &hive, &subkey)) hive->Delete(subkey);
+    if (!SplitRoot(path, &root, &subkey) || subkey.empty() || subkey[0] == '\\') return;
+    registry::Key* hive = Hive(root);
+    if (hive != nullptr) hive->Delete(registry::ResolveView(root, subkey, false));
   }
 
   void SetValue(const std::string& name, uint32_t type, const std::string& data) override {
@@ -45,28 +49,33 @@ class Importer : public registry::RegFileHandler {
   }
   void DeleteValue(const std::string& name) override { current_->DeleteValue(name); }
 
-  void Problem(int /*line*/, const std::string& message) override {
-    if (message.rfind(kEscapeWarning, 0) == 0) context_->Message(message);
+  void UnknownEscape(const std::string& character) override {
+    context_->Message("Unrecognized escape sequence [\\" + character + "]");
   }
 
   bool failed() const { return failed_; }
 
  private:
-  // The hive and the path inside it of a key named in the file.
-  bool Locate(const std::string& path, registry::Key** hive, std::string* subkey) {
-    KeyName name;
-    Context quiet;
-    if (!ParseKeyName(path, &name, &quiet) || name.subkey.empty()) {
-      context_->Message("Unable to open the registry key '" + path + "'");
-      return false;
-    }
-    *hive = OpenHive(session_, name.root, true, context_);
-    if (*hive == nullptr) {
-      failed_ = true;
-      return false;
-    }
-    *subkey = registry::ResolveView(name.root, name.subkey, view32_);
-    return true;
+  // Empty parts of the path are skipped, and no path at all names the root
+  // itself; but only the 32-bit view, whose redirection takes the path apart,
+  // accepts a path that starts with a backslash.
+  registry::Key* Open(const std::string& path) {
+    platform::RootKey root;
+    std::string subkey;
+    if (!SplitRoot(path, &root, &subkey)) return nullptr;
+    if (!view32_ && subkey.compare(0, 1, "\\") == 0) return nullptr;
+    registry::Key* hive = Hive(root);
+    if (hive == nullptr) return nullptr;
+    std::string resolved = registry::ResolveView(root, subkey, view32_);
+    registry::Key* key = hive->Find(resolved);
+    if (key != nullptr && !registry::AccessGranted(*key, platform::kKeySetValue)) return nullptr;
+    return key != nullptr ? key : hive->Create(resolved);
+  }
+
+  registry::Key* Hive(platform::RootKey root) {
+    registry::Key* hive = OpenHive(session_, root, true, context_);
+    if (hive == nullptr) failed_ = true;
+    return hive;
   }
 
   registry::HiveSession* session_;
@@ -97,11 +106,11 @@ int Import(const Arguments& arguments, Context* context) {
 
   registry::HiveSession session(context->prefix, registry::HiveSession::Mode::kWrite);
   Importer importer(&session, view32, context);
+  // Like Wine's reg, it says nothing of a file that is not a registry file,
+  // nor of a successful import.
   if (registry::ParseRegFile(bytes.str(), &importer) == registry::RegFileStatus::kBadHeader) {
-    context->Message("The file '" + file + "' is not a valid registry file.");
     return 1;
   }
-  // Like Wine's reg, a successful import prints nothing.
   if (CommitOrReport(&session, context) != 0 || importer.failed()) return 1;
   return 0;
 }

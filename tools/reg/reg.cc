@@ -60,14 +60,20 @@ bool ParseViewOption(const std::string& argument, bool* view32, bool* seen, bool
   return true;
 }
 
+bool RootFromName(const std::string& name, platform::RootKey* root) {
+  for (const RootAlias& alias : kRoots) {
+    if (registry::SameName(name, alias.name)) {
+      *root = alias.root;
+      return true;
+    }
+  }
+  return false;
+}
+
 bool ParseKeyName(const std::string& argument, KeyName* key, Context* context) {
   size_t slash = argument.find('\\');
-  std::string root = argument.substr(0, slash);
   key->root = 0;
-  for (const RootAlias& alias : kRoots) {
-    if (registry::SameName(root, alias.name)) key->root = alias.root;
-  }
-  if (key->root == 0) {
+  if (!RootFromName(argument.substr(0, slash), &key->root)) {
     context->Message("Invalid system key");
     return false;
   }

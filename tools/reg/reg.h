@@ -33,6 +33,9 @@ struct KeyName {
   std::string shown;   // the full name as reg prints it
 };
 
+// The root a name stands for, short or long: "HKLM", "hkey_current_user".
+bool RootFromName(const std::string& name, platform::RootKey* root);
+
 // Parses a key argument, printing reg's message when it is not one.
 bool ParseKeyName(const std::string& argument, KeyName* key, Context* context);
 

@@ -32,7 +32,8 @@ void AppendUtf8(std::string* out, uint32_t code) {
 }
 
 // Decodes one UTF-8 sequence at `*pos`, advancing it; kReplacement for a
-// malformed sequence, which consumes one byte.
+// malformed sequence, which consumes one byte. A surrogate code point
+// stands for an unpaired UTF-16 unit.
 uint32_t DecodeUtf8(const std::string& text, size_t* pos) {
   auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
   unsigned char lead = byte(*pos);
@@ -64,7 +65,7 @@ uint32_t DecodeUtf8(const std::string& text, size_t* pos) {
     }
     code = (code << 6) | (next & 0x3F);
   }
-  if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+  if (code < minimum || code > 0x10FFFF) {
     ++*pos;
     return kReplacement;
   }
@@ -104,8 +105,6 @@ std::string Utf16leToAnsi(const std::string& utf16le) {
         unit(i + 1) <= 0xDFFF) {
       code = 0x10000 + ((code - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
       ++i;
-    } else if (code >= 0xD800 && code <= 0xDFFF) {
-      code = kReplacement;
     }
     AppendUtf8(&out, code);
   }

@@ -11,8 +11,9 @@ namespace registry {
 // becomes U+FFFD, as MultiByteToWideChar does.
 std::string AnsiToUtf16le(const std::string& ansi);
 
-// ANSI text of UTF-16LE bytes; an odd last byte is dropped and an unpaired
-// surrogate becomes U+FFFD.
+// ANSI text of UTF-16LE bytes; an odd last byte is dropped. An unpaired
+// surrogate is kept, encoded as UTF-8 encodes other code points, so that
+// the text converts back to the same units, as the registry keeps them.
 std::string Utf16leToAnsi(const std::string& utf16le);
 
 }  // namespace registry

@@ -18,10 +18,11 @@ TEST(EncodingTest, KeepsZeroBytes) {
   EXPECT_EQ(Utf16leToAnsi(std::string("a\0\0\0", 4)), std::string("a\0", 2));
 }
 
-TEST(EncodingTest, ReplacesWhatDoesNotConvert) {
+TEST(EncodingTest, ReplacesWhatDoesNotConvertAndKeepsUnpairedSurrogates) {
   EXPECT_EQ(AnsiToUtf16le("\xFF"), "\xFD\xFF");
   EXPECT_EQ(AnsiToUtf16le("\xC3"), "\xFD\xFF");  // cut-off sequence
-  EXPECT_EQ(Utf16leToAnsi(std::string("\x00\xD8x\0", 4)), "\xEF\xBF\xBDx");
+  EXPECT_EQ(Utf16leToAnsi(std::string("\x00\xD8x\0", 4)), "\xED\xA0\x80x");
+  EXPECT_EQ(AnsiToUtf16le("\xED\xA0\x80x"), std::string("\x00\xD8x\0", 4));
   EXPECT_EQ(Utf16leToAnsi(std::string("a\0b", 3)), "a");  // odd last byte dropped
 }
 

@@ -157,7 +157,7 @@ bool ParseHive(const std::string& bytes, platform::RootKey root, Key* hive, std:
   options.hive = true;
   options.strict = true;
   RegFileStatus status = ParseRegFile(bytes, &builder, options);
-  if (status == RegFileStatus::kBadHeader) {
+  if (status == RegFileStatus::kBadHeader || status == RegFileStatus::kIgnored) {
     *error = "the file is not a registry hive";
     return false;
   }

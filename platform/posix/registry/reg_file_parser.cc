@@ -4,98 +4,34 @@
 
 #include "platform/posix/hex_digit.h"
 #include "platform/posix/registry/encoding.h"
+#include "platform/posix/registry/reg_file_text.h"
+#include "platform/posix/registry/reg_value_syntax.h"
 #include "platform/posix/registry/registry_types.h"
 
 namespace registry {
 
 namespace {
 
-constexpr char kHeader5[] = "Windows Registry Editor Version 5.00";
-constexpr char kHeader4[] = "REGEDIT4";
 constexpr char kAccessDirective[] = "#access=";
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-using platform::HexDigit;
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) {
-      lines.push_back(text.substr(start));
-      break;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
-  }
-  return lines;
-}
-
-size_t SkipBlanks(const std::string& line, size_t pos) {
-  while (pos < line.size() && IsBlank(line[pos])) ++pos;
-  return pos;
-}
-
-bool OnlyBlanksFrom(const std::string& line, size_t pos) {
-  return SkipBlanks(line, pos) == line.size();
-}
-
-// Reads an unsigned hexadecimal number the way strtoul(.., 16) does: leading
-// blanks, an optional sign and "0x". Returns false when no digit follows.
-bool ReadHexNumber(const std::string& text, size_t* pos, uint64_t* number) {
-  size_t at = SkipBlanks(text, *pos);
-  bool negative = false;
-  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
-  if (at + 1 < text.size() && text[at] == '0' && (text[at + 1] == 'x' || text[at + 1] == 'X') &&
-      at + 2 < text.size() && HexDigit(text[at + 2]) >= 0) {
-    at += 2;
-  }
-  size_t first = at;
-  uint64_t value = 0;
-  while (at < text.size() && HexDigit(text[at]) >= 0) {
-    if (value <= 0xFFFFFFFFull) value = value * 16 + HexDigit(text[at]);
-    ++at;
-  }
-  if (at == first) return false;
-  *number = negative ? ~value + 1 : value;
-  *pos = at;
-  return true;
-}
 
 class Parser {
  public:
-  Parser(RegFileHandler* handler, const RegFileOptions& options, bool wide)
-      : handler_(handler), options_(options), wide_(wide) {}
+  Parser(RegFileHandler* handler, const RegFileOptions& options, const RegFileText& file)
+      : handler_(handler), options_(options), file_(file) {}
 
-  RegFileStatus Run(const std::vector<std::string>& lines) {
-    size_t index = 0;
-    while (index < lines.size() && OnlyBlanksFrom(lines[index], 0)) ++index;
-    if (index == lines.size()) return RegFileStatus::kBadHeader;
-    std::string header = lines[index].substr(SkipBlanks(lines[index], 0));
-    while (!header.empty() && IsBlank(header.back())) header.pop_back();
-    if (header != kHeader5 && header != kHeader4) return RegFileStatus::kBadHeader;
-    lines_ = &lines;
-    for (index_ = index + 1; index_ < lines.size(); ++index_) {
-      line_number_ = static_cast<int>(index_) + 1;
-      if (!ParseLine(lines[index_]) && options_.strict) return RegFileStatus::kBadLine;
+  RegFileStatus Run() {
+    for (index_ = 0; index_ < file_.lines.size(); ++index_) {
+      if (!ParseLine(file_.lines[index_]) && options_.strict) return RegFileStatus::kBadLine;
     }
     return RegFileStatus::kOk;
   }
 
  private:
-  // The next line of a hex list continued with a trailing backslash, without
-  // its leading blanks; false at the end of the file.
-  bool NextContinuationLine(std::string* line) {
-    if (index_ + 1 >= lines_->size()) return false;
-    const std::string& next = (*lines_)[++index_];
-    *line = next.substr(SkipBlanks(next, 0));
-    return true;
-  }
+  // Line numbers count the header line too.
+  int LineNumber() const { return static_cast<int>(index_) + 2; }
 
   bool Fail(const std::string& message) {
-    handler_->Problem(line_number_, message);
+    handler_->Problem(LineNumber(), message);
     return false;
   }
 
@@ -103,6 +39,16 @@ class Parser {
     size_t pos = SkipBlanks(line, 0);
     if (pos == line.size()) return true;
     switch (line[pos]) {
+      case '[':
+        return ParseKey(line, pos + 1);
+      case '@':
+        return ParseValue(line, pos + 1, "");
+      case '"': {
+        std::string name;
+        ++pos;
+        if (!Quoted(line, &pos, &name)) return Fail("unterminated value name");
+        return ParseValue(line, pos, name);
+      }
       case ';':
         return true;
       case '#':
@@ -111,174 +57,159 @@ class Parser {
           return ParseAccess(line, pos + sizeof(kAccessDirective) - 1);
         }
         return true;
-      case '[':
-        return ParseKey(line, pos + 1);
-      case '@':
-        return ParseValue(line, pos + 1, "");
-      case '"': {
-        std::string name;
-        size_t after = pos + 1;
-        if (!ReadQuoted(line, &after, &name)) return Fail("unterminated value name");
-        return ParseValue(line, after, name);
-      }
       default:
         return Fail("unrecognised line");
     }
   }
 
+  bool Quoted(const std::string& line, size_t* pos, std::string* text) {
+    return ReadQuoted(line, pos, text,
+                      [this](const std::string& c) { handler_->UnknownEscape(c); });
+  }
+
   bool ParseAccess(const std::string& line, size_t pos) {
-    uint64_t mask;
+    uint32_t mask;
     if (!key_open_) return Fail("access directive outside a key");
-    if (!ReadHexNumber(line, &pos, &mask) || mask > 0xFFFFFFFFull || !OnlyBlanksFrom(line, pos)) {
+    if (line.compare(pos, 2, "0x") != 0 || !ReadDword(line, pos + 2, &mask)) {
       return Fail("malformed access directive");
     }
-    handler_->SetAccess(static_cast<uint32_t>(mask));
+    handler_->SetAccess(mask);
     return true;
   }
 
+  // A key name may not start with a blank; it ends at the line's last ']'.
+  // A key line that does not parse leaves the current key open.
   bool ParseKey(const std::string& line, size_t pos) {
     size_t close = line.rfind(']');
-    key_open_ = false;
-    if (close == std::string::npos || close < pos) return Fail("unterminated key name");
-    if (line[pos] == '-') {
-      handler_->DeleteKey(line.substr(pos + 1, close - pos - 1));
+    if (pos == line.size() || IsBlank(line[pos]) || close == std::string::npos || close < pos) {
+      return Fail("malformed key name");
+    }
+    std::string path = line.substr(pos, close - pos);
+    if (path.compare(0, 1, "-") != 0) {
+      key_open_ = handler_->OpenKey(path);
       return true;
     }
-    key_open_ = handler_->OpenKey(line.substr(pos, close - pos));
+    key_open_ = false;
+    if (path.size() > 1 && (path[1] == 'H' || path[1] == 'h')) handler_->DeleteKey(path.substr(1));
     return true;
   }
 
-  // Reads a double-quoted string's contents with the \\ and \" escapes (and
-  // \n and \r); `*pos` is just after the opening quote and ends after the closing one.
-  bool ReadQuoted(const std::string& line, size_t* pos, std::string* text) {
-    for (size_t at = *pos; at < line.size(); ++at) {
-      char c = line[at];
-      if (c == '"') {
-        *pos = at + 1;
-        return true;
-      }
-      if (c == '\\' && at + 1 < line.size()) {
-        char escaped = line[++at];
-        if (escaped == 'n') {
-          text->push_back('\n');
-        } else if (escaped == 'r') {
-          text->push_back('\r');
-        } else {
-          if (escaped != '\\' && escaped != '"') {
-            handler_->Problem(line_number_,
-                              std::string("Unrecognized escape sequence [\\") + escaped + "]");
-          }
-          text->push_back(escaped);
-        }
-        continue;
-      }
-      text->push_back(c);
-    }
-    return false;
-  }
-
+  // What follows a value's name: blanks, '=', blanks, then the data, whose
+  // trailing blanks do not count.
   bool ParseValue(const std::string& line, size_t pos, const std::string& name) {
     pos = SkipBlanks(line, pos);
     if (pos == line.size() || line[pos] != '=') return Fail("missing '=' after the value name");
     pos = SkipBlanks(line, pos + 1);
-    if (pos == line.size()) return Fail("missing value data");
-    if (line[pos] == '-') {
-      if (!OnlyBlanksFrom(line, pos + 1)) return Fail("text after '-'");
+    size_t end = line.size();
+    while (end > pos && IsBlank(line[end - 1])) --end;
+    std::string data = line.substr(pos, end - pos);
+    if (data.compare(0, 1, "-") == 0) {
+      size_t after = SkipBlanks(data, 1);
+      if (after != data.size() && data[after] != ';') return Fail("text after '-'");
       if (key_open_) handler_->DeleteValue(name);
       return true;
     }
-    if (line[pos] == '"') {
-      std::string text;
-      ++pos;
-      if (!ReadQuoted(line, &pos, &text)) return Fail("unterminated string");
-      if (!OnlyBlanksFrom(line, pos)) return Fail("text after the string");
-      text.push_back('\0');
-      if (key_open_) handler_->SetValue(name, kRegSz, text);
+    if (data.compare(0, 1, "\"") == 0) return ParseString(data, name);
+    if (data.compare(0, 4, "hex:") == 0) return ParseHex(data, 4, name, kRegBinary);
+    if (data.compare(0, 6, "dword:") == 0) {
+      uint32_t number;
+      if (!ReadDword(data, 6, &number)) return Fail("malformed dword");
+      std::string bytes(4, '\0');
+      for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((number >> (8 * i)) & 0xFF);
+      Set(name, kRegDword, bytes);
       return true;
     }
-    if (line.compare(pos, 6, "dword:") == 0) return ParseDword(line, pos + 6, name);
-    if (line.compare(pos, 4, "hex:") == 0) return ParseHex(line, pos + 4, name, kRegBinary);
-    if (line.compare(pos, 4, "hex(") == 0) {
-      size_t at = pos + 4;
-      uint64_t type = 0;
-      size_t first = at;
-      while (at < line.size() && HexDigit(line[at]) >= 0) type = type * 16 + HexDigit(line[at++]);
-      if (at == first || at - first > 8 || line.compare(at, 2, "):") != 0) {
-        return Fail("malformed hex type");
-      }
-      return ParseHex(line, at + 2, name, static_cast<uint32_t>(type));
+    if (data.compare(0, 4, "hex(") == 0) {
+      size_t at = 4;
+      uint32_t type;
+      if (!ReadHexType(data, &at, &type, &out_of_range_)) return Fail("malformed hex type");
+      return ParseHex(data, at, name, type);
     }
     return Fail("unrecognised value data");
   }
 
-  bool ParseDword(const std::string& line, size_t pos, const std::string& name) {
-    pos = SkipBlanks(line, pos);
-    size_t first = pos;
-    uint32_t number = 0;
-    while (pos < line.size() && HexDigit(line[pos]) >= 0)
-      number = number * 16 + HexDigit(line[pos++]);
-    if (pos == first || pos - first > 8 || !OnlyBlanksFrom(line, pos)) {
-      return Fail("malformed dword");
-    }
-    std::string data(4, '\0');
-    for (int i = 0; i < 4; ++i) data[i] = static_cast<char>((number >> (8 * i)) & 0xFF);
-    if (key_open_) handler_->SetValue(name, kRegDword, data);
+  bool ParseString(const std::string& data, const std::string& name) {
+    size_t pos = 1;
+    std::string text;
+    if (!Quoted(data, &pos, &text)) return Fail("unterminated string");
+    pos = SkipBlanks(data, pos);
+    if (pos != data.size() && data[pos] != ';') return Fail("text after the string");
+    text.push_back('\0');
+    Set(name, kRegSz, text);
     return true;
   }
 
-  // A list of bytes separated by commas; a line ending in a comma and a
-  // backslash continues on the next line.
+  // A list of bytes separated by commas, continued on the next line after
+  // a backslash. Blank and comment lines inside it are skipped; a line that
+  // does not start with a hex digit breaks it, and goes with it.
   bool ParseHex(const std::string& first_line, size_t pos, const std::string& name, uint32_t type) {
-    std::string line = first_line;
     std::string data;
-    bool malformed = false;
-    if (!OnlyBlanksFrom(line, pos)) {
-      while (true) {
-        uint64_t byte;
-        if (!ReadHexNumber(line, &pos, &byte) || byte > 0xFF) {
-          malformed = true;
-          break;
-        }
-        data.push_back(static_cast<char>(byte));
-        if (pos == line.size()) break;
-        if (line[pos] != ',') {
-          malformed = true;
-          break;
-        }
-        pos = SkipBlanks(line, pos + 1);
-        if (pos == line.size()) break;  // a trailing comma ends the list
-        if (line[pos] == '\\' && OnlyBlanksFrom(line, pos + 1)) {
-          if (!NextContinuationLine(&line)) break;
-          pos = 0;
-        }
-      }
+    if (pos == first_line.size()) {
+      Set(name, type, data);
+      return true;
     }
-    // The rest of a broken list is skipped with it.
-    while (malformed && !line.empty() && line.back() == '\\' && NextContinuationLine(&line)) {
+    const std::string* line = &first_line;
+    while (true) {
+      HexLine read = ReadHexLine(*line, pos, &data, &out_of_range_);
+      if (read == HexLine::kBad) return Fail("malformed hex data");
+      if (read == HexLine::kEnd) break;
+      if (!NextListLine(&line, &pos)) break;
+      if (platform::HexDigit((*line)[pos]) < 0) return Fail("hex data broken by another line");
     }
-    if (malformed) return Fail("malformed hex data");
-    if (wide_ && IsStringType(type)) data = Utf16leToAnsi(data);
-    if (key_open_) handler_->SetValue(name, type, data);
+    Set(name, type, StringData(type, data));
     return true;
   }
 
-  const std::vector<std::string>* lines_ = nullptr;
-  size_t index_ = 0;
+  // Moves to the next line of a continued list that holds something; false
+  // at the end of the file.
+  bool NextListLine(const std::string** line, size_t* pos) {
+    while (index_ + 1 < file_.lines.size()) {
+      *line = &file_.lines[++index_];
+      *pos = SkipBlanks(**line, 0);
+      if (*pos != (*line)->size() && (**line)[*pos] != ';') return true;
+    }
+    return false;
+  }
+
+  // The data of a string type ends with a null character, added when the
+  // list has none, and is converted from UTF-16LE in a UTF-16LE file.
+  std::string StringData(uint32_t type, std::string data) const {
+    if (options_.hive || !IsStringType(type) || data.empty()) return data;
+    if (file_.wide) {
+      if (data.size() < 2 || data[data.size() - 1] != '\0' || data[data.size() - 2] != '\0') {
+        data.append(2, '\0');
+      }
+      return Utf16leToAnsi(data);
+    }
+    if (data.back() != '\0') data.push_back('\0');
+    return data;
+  }
+
+  void Set(const std::string& name, uint32_t type, const std::string& data) {
+    if (key_open_) handler_->SetValue(name, type, data);
+  }
+
   RegFileHandler* handler_;
   RegFileOptions options_;
-  bool wide_;
+  const RegFileText& file_;
+  size_t index_ = 0;
   bool key_open_ = false;
-  int line_number_ = 0;
+  bool out_of_range_ = false;  // the C library's range error, never cleared
 };
 
 }  // namespace
 
 RegFileStatus ParseRegFile(const std::string& bytes, RegFileHandler* handler,
                            const RegFileOptions& options) {
-  bool wide = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
-  std::string text = wide ? Utf16leToAnsi(bytes.substr(2)) : bytes;
-  Parser parser(handler, options, wide);
-  return parser.Run(SplitLines(text));
+  RegFileText file = ReadRegFileText(bytes);
+  switch (file.header) {
+    case RegFileHeader::kInvalid:
+      return RegFileStatus::kBadHeader;
+    case RegFileHeader::kIgnored:
+      return RegFileStatus::kIgnored;
+    default:
+      return Parser(handler, options, file).Run();
+  }
 }
 
 }  // namespace registry
