@@ -25,10 +25,13 @@ bool WineProcessesRunning(const std::string& prefix) {
                                                  "svchost.exe",  "rpcss.exe",      "explorer.exe",
                                                  "conhost.exe",  "wineboot.exe"};
   const std::string marker = "WINEPREFIX=" + prefix;
+  // This waiter and the timer that runs it carry the prefix in their
+  // environment too.
+  const std::set<std::string> waiters = {std::to_string(getpid()), std::to_string(getppid())};
   DIR* proc = opendir("/proc");
   bool running = false;
   while (dirent* entry = proc ? readdir(proc) : nullptr) {
-    if (entry->d_name[0] < '0' || entry->d_name[0] > '9') continue;
+    if (entry->d_name[0] < '0' || entry->d_name[0] > '9' || waiters.count(entry->d_name)) continue;
     const std::string base = std::string("/proc/") + entry->d_name;
     std::ifstream environ(base + "/environ", std::ios::binary);
     const std::string variables{std::istreambuf_iterator<char>(environ), {}};
