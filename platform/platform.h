@@ -194,6 +194,11 @@ class Platform {
   virtual std::string CurrentDirectory() = 0;
   // True when `byte` starts a double-byte character in the ANSI code page.
   virtual bool IsLeadByte(unsigned char byte) = 0;
+  // Takes the read-only attribute off a file (SetFileAttributesA); false
+  // when it fails.
+  virtual bool ClearReadOnly(const std::string& path) = 0;
+  // The UTF-16LE bytes of ANSI text (MultiByteToWideChar from CP_ACP).
+  virtual std::string AnsiToUtf16le(const std::string& text) = 0;
 
   // Clock and locale. LocaleText gives the calling thread's locale setting,
   // or false when the locale has none.

@@ -9,3 +9,7 @@
 RAISE_FROM_CALLER(ERegistryException)
 RAISE_FROM_CALLER(EFCreateError)
 RAISE_FROM_CALLER(EWriteError)
+
+__attribute__((noinline)) const void* CallerAddress() {
+  return __builtin_extract_return_addr(__builtin_return_address(0));
+}

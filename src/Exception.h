@@ -44,4 +44,8 @@ class EWriteError : public Exception {
   [[noreturn]] static void Raise(const std::string& message);
 };
 
+// The code address its caller returns to: where an error of a foreign class,
+// whose raising place is unknown, was caught.
+const void* CallerAddress();
+
 #endif  // TARNWELL_SRC_EXCEPTION_H_

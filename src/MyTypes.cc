@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/hex_digit.h"
 #include "platform/path.h"
 #include "src/Exception.h"
 #include "src/RegistryX.h"
@@ -19,6 +20,11 @@ const char kNoLockScreen[] = "NoLockScreen";
 const char kLockImageFlags[] = "LockImageFlags";
 
 const char kBackupFileName[] = "reg.dat";
+const char kBackupHeader[] = "Windows Registry Editor Version 5.00";
+// The byte-order mark that opens a UTF-16LE backup.
+const char kUtf16leByteOrderMark[] = "\xFF\xFE";
+// A backup holds eight short lines; anything much larger is none.
+constexpr int64_t kBackupSizeLimit = 0x100000;
 // The backup's marker for an absent LockScreenImage.
 const char AbsentImage[] = "^";
 
@@ -163,12 +169,24 @@ struct PolicySnapshot {
   int32_t flags = -1;
 };
 
+std::string PolicyKeyLine() { return std::string("[HKEY_LOCAL_MACHINE\\") + kPolicyKey + "]"; }
+
+std::string CreativeKeyLine() { return std::string("[HKEY_CURRENT_USER\\") + kCreativeKey + "]"; }
+
+// A text that holds a control character is written as UTF-16LE hex data,
+// which only a UTF-16LE file makes every importer read alike.
+bool NeedsUtf16leBackup(const std::string& image) {
+  return image != AbsentImage && HasControlCharacter(image);
+}
+
 std::string BackupText(const PolicySnapshot& snapshot) {
-  return std::string("Windows Registry Editor Version 5.00\r\n\r\n") + "[HKEY_LOCAL_MACHINE\\" +
-         kPolicyKey + "]\r\n" + LockScreenImageLine(snapshot.image) +
-         NumberLine(kNoChangingLockScreen, snapshot.no_changing) +
-         NumberLine(kNoLockScreen, snapshot.no_lock) + "[HKEY_CURRENT_USER\\" + kCreativeKey +
-         "]\r\n" + NumberLine(kLockImageFlags, snapshot.flags);
+  const std::string text = std::string(kBackupHeader) + "\r\n\r\n" + PolicyKeyLine() + "\r\n" +
+                           LockScreenImageLine(snapshot.image) +
+                           NumberLine(kNoChangingLockScreen, snapshot.no_changing) +
+                           NumberLine(kNoLockScreen, snapshot.no_lock) + CreativeKeyLine() +
+                           "\r\n" + NumberLine(kLockImageFlags, snapshot.flags);
+  if (!NeedsUtf16leBackup(snapshot.image)) return text;
+  return kUtf16leByteOrderMark + platform::Current().AnsiToUtf16le(text);
 }
 
 // The system's text for a failure, without its trailing blanks, control
@@ -190,6 +208,11 @@ std::string FailureText(uint32_t code) {
 void SaveWhole(const std::string& file, const std::string& content) {
   platform::Platform& os = platform::Current();
   const std::string temporary = file + ".tmp";
+  // One left by an interrupted run gives way, even a read-only one.
+  if (platform::FileExists(temporary)) {
+    os.ClearReadOnly(temporary);
+    os.DeleteFile(temporary);
+  }
   const platform::FileHandle handle = os.OpenFile(temporary, platform::kGenericWrite,
                                                   platform::kShareNone, platform::kCreateAlways);
   if (handle == platform::kInvalidFile) RaiseCreateError(file, os.LastError());
@@ -219,9 +242,137 @@ void ReadKeyLoggingErrors(TRegistryX& registry, platform::RootKey root, const ch
       read();
       registry.CloseCurrentKey();
     }
-  } catch (const Exception&) {
+  } catch (...) {
     WriteLog(log_file, "Registry read error: " + path);
   }
+}
+
+// ---------------------------------------------------------------- Backup check
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c | 0x20) : c; }
+
+// Registry names are compared without regard to case.
+bool SameName(const std::string& text, size_t start, const std::string& name) {
+  if (text.size() - start < name.size()) return false;
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (AsciiLower(text[start + i]) != AsciiLower(name[i])) return false;
+  }
+  return true;
+}
+
+bool IsHexDigit(char c) { return platform::HexDigit(c) >= 0; }
+
+// Hexadecimal bytes separated by commas, or nothing, from `start` to the end.
+bool IsHexList(const std::string& text, size_t start) {
+  for (size_t i = start; i < text.size(); ++i) {
+    size_t digits = 0;
+    while (i < text.size() && IsHexDigit(text[i]) && digits < 2) ++i, ++digits;
+    if (digits == 0 || (i < text.size() && (text[i] != ',' || i + 1 == text.size()))) return false;
+  }
+  return true;
+}
+
+// True when `line` gives the named value data of its own type, or deletes it.
+bool IsBackupValueLine(const std::string& line, const char* name, bool text) {
+  const std::string start = Quoted(name) + "=";
+  if (!SameName(line, 0, start)) return false;
+  const std::string data = line.substr(start.size());
+  if (data == "-") return true;
+  if (!text) {
+    if (data.size() < 7 || data.size() > 14 || data.compare(0, 6, "dword:") != 0) return false;
+    for (size_t i = 6; i < data.size(); ++i) {
+      if (!IsHexDigit(data[i])) return false;
+    }
+    return true;
+  }
+  if (data.compare(0, 7, "hex(1):") == 0) return IsHexList(data, 7);
+  // Older backups left double quotes inside the text unescaped.
+  return data.size() >= 2 && data.front() == '"' && data.back() == '"';
+}
+
+// The whole of a file no larger than a backup can be.
+bool ReadBackupFile(const std::string& file, std::string* content) {
+  platform::Platform& os = platform::Current();
+  const platform::FileHandle handle =
+      os.OpenFile(file, platform::kGenericRead, platform::kShareRead, platform::kOpenExisting);
+  if (handle == platform::kInvalidFile) return false;
+  int64_t size = 0;
+  const bool read = os.GetFileSize(handle, &size) && size <= kBackupSizeLimit &&
+                    ReadTail(handle, 0, size, content);
+  os.CloseFile(handle);
+  return read;
+}
+
+// The lines of a backup in either form. Only ASCII characters give a backup
+// its structure, so a UTF-16LE unit beyond ASCII becomes one byte that is
+// neither a delimiter nor a control character. CR, LF and CR LF all end a
+// line; no other control character may appear.
+bool BackupLines(const std::string& content, std::vector<std::string>* lines) {
+  std::string text;
+  if (content.compare(0, 2, kUtf16leByteOrderMark) == 0) {
+    if (content.size() % 2 != 0) return false;
+    for (size_t i = 2; i < content.size(); i += 2) {
+      const unsigned unit =
+          static_cast<unsigned char>(content[i]) | static_cast<unsigned char>(content[i + 1]) << 8;
+      text += unit < 0x80 ? static_cast<char>(unit) : '\x80';
+    }
+  } else {
+    text = content;
+  }
+  std::string line;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '\r' || c == '\n') {
+      lines->push_back(line);
+      line.clear();
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else if (c < 32) {
+      return false;
+    } else {
+      line += static_cast<char>(c);
+    }
+  }
+  lines->push_back(line);
+  return true;
+}
+
+// True when the file holds nothing but what SaveLockScreenBackup writes: the
+// header, the two keys, and each of the four values with data of its own
+// type or as a deletion, each at most once.
+bool IsLockScreenBackup(const std::string& file) {
+  std::string content;
+  std::vector<std::string> lines;
+  if (!ReadBackupFile(file, &content) || !BackupLines(content, &lines) || lines[0] != kBackupHeader)
+    return false;
+  struct Allowed {
+    const char* key;
+    const char* name;
+    bool text;
+    bool seen;
+  };
+  Allowed values[] = {{kPolicyKey, kLockScreenImage, true, false},
+                      {kPolicyKey, kNoChangingLockScreen, false, false},
+                      {kPolicyKey, kNoLockScreen, false, false},
+                      {kCreativeKey, kLockImageFlags, false, false}};
+  Allowed keys[] = {{kPolicyKey, nullptr, false, false}, {kCreativeKey, nullptr, false, false}};
+  const std::string key_lines[] = {PolicyKeyLine(), CreativeKeyLine()};
+  const char* section = nullptr;
+  for (size_t i = 1; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    if (line.empty()) continue;
+    Allowed* found = nullptr;
+    for (size_t k = 0; k < 2; ++k) {
+      if (line.size() == key_lines[k].size() && SameName(line, 0, key_lines[k])) found = &keys[k];
+    }
+    for (Allowed& value : values) {
+      if (!found && value.key == section && IsBackupValueLine(line, value.name, value.text))
+        found = &value;
+    }
+    if (!found || found->seen) return false;
+    found->seen = true;
+    if (!found->name) section = found->key;
+  }
+  return true;
 }
 
 }  // namespace
@@ -315,10 +466,14 @@ std::string FormatTimeStamp(const TimeStampFormat& format, const platform::Local
 }
 
 void WriteLog(const std::string& log_file, const std::string& message) {
-  std::string line =
-      FormatTimeStamp(LogTimeStampFormat, platform::Current().Now()) + "  " + message;
-  if (line.back() != '\n') line += "\r\n";
-  if (AppendToFile(log_file, line) > LogSizeLimit) TrimLogFile(log_file, LogSizeLimit);
+  try {
+    std::string line =
+        FormatTimeStamp(LogTimeStampFormat, platform::Current().Now()) + "  " + message;
+    if (line.back() != '\n') line += "\r\n";
+    if (AppendToFile(log_file, line) > LogSizeLimit) TrimLogFile(log_file, LogSizeLimit);
+  } catch (...) {
+    // Whatever fails here, even memory, loses the line and nothing else.
+  }
 }
 
 int64_t AppendToFile(const std::string& file, const std::string& text) {
@@ -402,8 +557,12 @@ bool IsWow64() {
 std::string LockScreenImageLine(const std::string& image) {
   const std::string name = Quoted(kLockScreenImage) + "=";
   if (image == AbsentImage) return name + "-\r\n";
-  // Line breaks and other control characters cannot stand in a quoted string.
-  if (HasControlCharacter(image)) return name + "hex(1):" + HexBytes(image + '\0') + "\r\n";
+  // Line breaks and other control characters cannot stand in a quoted
+  // string: the text goes as the UTF-16LE bytes of a string value.
+  if (HasControlCharacter(image))
+    return name +
+           "hex(1):" + HexBytes(platform::Current().AnsiToUtf16le(image) + std::string(2, '\0')) +
+           "\r\n";
   return name + Quoted(EscapedText(image)) + "\r\n";
 }
 
@@ -427,6 +586,11 @@ void RestoreLockScreenBackup(const std::string& path, const std::string& log_fil
   const std::string file = BackupFile(path);
   if (!platform::FileExists(file)) {
     WriteLog(log_file, "No data registry file: " + file);
+    return;
+  }
+  // The import runs elevated: it gets nothing a backup cannot hold.
+  if (!IsLockScreenBackup(file)) {
+    WriteLog(log_file, "Not a lock-screen backup file: " + file);
     return;
   }
   // The elevated reg.exe has its own working directory: give it the full path.

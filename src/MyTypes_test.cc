@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <new>
 
 #include "platform/path.h"
 #include "src/Exception.h"
@@ -239,6 +240,14 @@ TEST_F(LogTest, LogInAMissingDirectoryLosesTheLineSilently) {
   EXPECT_EQ(AppendToFile(directory_.WindowsFile("missing\\x.log"), "abc"), 0);
 }
 
+TEST_F(LogTest, AnyErrorWhileLoggingLosesTheLineSilently) {
+  fake_.clock_error = std::make_exception_ptr(std::bad_alloc());
+  EXPECT_NO_THROW(WriteLog(log_, "lost"));
+  fake_.clock_error = std::make_exception_ptr(42);
+  EXPECT_NO_THROW(WriteLog(log_, "lost"));
+  EXPECT_FALSE(platform::FileExists(log_));
+}
+
 TEST_F(LogTest, AppendReturnsTheNewSize) {
   SetLog("12345");
   EXPECT_EQ(AppendToFile(log_, "678"), 8);
@@ -385,8 +394,10 @@ TEST(LockScreenImageLineTest, WritesEachKindOfText) {
   EXPECT_EQ(LockScreenImageLine("a\"b"), "\"LockScreenImage\"=\"a\\\"b\"\r\n");
   EXPECT_EQ(LockScreenImageLine(""), "\"LockScreenImage\"=\"\"\r\n");
   EXPECT_EQ(LockScreenImageLine("^^"), "\"LockScreenImage\"=\"^^\"\r\n");
-  EXPECT_EQ(LockScreenImageLine("a\r\nb"), "\"LockScreenImage\"=hex(1):61,0d,0a,62,00\r\n");
-  EXPECT_EQ(LockScreenImageLine("\t\xe9"), "\"LockScreenImage\"=hex(1):09,e9,00\r\n");
+  // Control characters: UTF-16LE bytes from the ANSI code page (UTF-8 here).
+  EXPECT_EQ(LockScreenImageLine("a\r\nb"),
+            "\"LockScreenImage\"=hex(1):61,00,0d,00,0a,00,62,00,00,00\r\n");
+  EXPECT_EQ(LockScreenImageLine("\t\xc3\xa9"), "\"LockScreenImage\"=hex(1):09,00,e9,00,00,00\r\n");
 }
 
 TEST(LockScreenImageLineTest, TrailBytesAreNotBackslashes) {
@@ -535,20 +546,40 @@ TEST_F(BackupTest, FailedRenameRaisesAndLeavesNothing) {
   EXPECT_FALSE(TemporaryExists());
 }
 
+TEST_F(BackupTest, ForeignErrorsInTheGuardedReadsAreLoggedLikeRegistryErrors) {
+  fake_.SetDword(platform::kHkeyLocalMachine, kPolicy, "NoLockScreen", 1);
+  fake_.SetDword(platform::kHkeyCurrentUser, kCreative, "LockImageFlags", 0);
+  fake_.query_error = std::make_exception_ptr(std::bad_alloc());
+  SaveLockScreenBackup(directory_.windows(), log_);
+  EXPECT_EQ(Backup(), std::string(kHeader) +
+                          "\"LockScreenImage\"=-\r\n"
+                          "\"NoChangingLockScreen\"=-\r\n"
+                          "\"NoLockScreen\"=-\r\n" +
+                          kCreativeLine + "\"LockImageFlags\"=-\r\n");
+  EXPECT_EQ(Log(),
+            "12/6/26 2:30:05 pm  Registry read error: "
+            "\\SOFTWARE\\Policies\\Microsoft\\Windows\\Personalization\r\n"
+            "12/6/26 2:30:05 pm  Registry read error: "
+            "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Lock Screen\\Creative\r\n");
+  EXPECT_EQ(fake_.OpenKeyCount(), 0u);
+}
+
+const char kHeaderOnly[] = "Windows Registry Editor Version 5.00\r\n";
+
 TEST_F(BackupTest, RestoreImportsTheFullPathAndKeepsTheFile) {
-  WriteHostFile(directory_.HostFile("reg.dat"), "backup");
+  WriteHostFile(directory_.HostFile("reg.dat"), kHeaderOnly);
   ASSERT_EQ(chdir(directory_.host().c_str()), 0);
   RestoreLockScreenBackup("", log_);  // a path relative to the current drive's root
   RestoreLockScreenBackup(".", log_);
   ASSERT_EQ(fake_.launches().size(), 1u);
   EXPECT_EQ(fake_.launches()[0].parameters, "IMPORT \"" + directory_.windows() + "\\reg.dat\"");
   EXPECT_EQ(fake_.launches()[0].verb, "runas");
-  EXPECT_EQ(Backup(), "backup");
+  EXPECT_EQ(Backup(), kHeaderOnly);
   EXPECT_EQ(Log(), "12/6/26 2:30:05 pm  No data registry file: \\reg.dat\r\n");
 }
 
 TEST_F(BackupTest, RefusedImportIsLoggedWithThePathAsDerived) {
-  WriteHostFile(directory_.HostFile("reg.dat"), "backup");
+  WriteHostFile(directory_.HostFile("reg.dat"), kHeaderOnly);
   fake_.launch_results = {5};
   RestoreLockScreenBackup(directory_.windows() + "\\", log_);
   EXPECT_EQ(Log(), "12/6/26 2:30:05 pm  Import registry file error: " + directory_.windows() +

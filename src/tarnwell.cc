@@ -1,6 +1,7 @@
 #include "src/tarnwell.h"
 
 #include <cstdio>
+#include <new>
 
 #include "platform/path.h"
 #include "platform/platform.h"
@@ -97,6 +98,19 @@ void RunJob() {
   }
 }
 
+// Writes the report of an error that no routine guarded; the exit status.
+int EndWithReport(const Exception& error) {
+  platform::Platform& os = platform::Current();
+  try {
+    os.WriteStandardError(
+        ErrorReport(error, FileNameOf(os.ModuleFileName()), os.CodeOffset(error.RaiseAddress())) +
+        "\r\n");
+  } catch (...) {
+    // Memory too short even for the report: the exit status still tells.
+  }
+  return 1;
+}
+
 }  // namespace
 
 std::vector<std::string> SplitCommandLine(const std::string& command_line) {
@@ -126,10 +140,12 @@ int RunTarnwell() {
     RunJob();
     return 0;
   } catch (const Exception& error) {
-    platform::Platform& os = platform::Current();
-    os.WriteStandardError(
-        ErrorReport(error, FileNameOf(os.ModuleFileName()), os.CodeOffset(error.RaiseAddress())) +
-        "\r\n");
-    return 1;
+    return EndWithReport(error);
+  } catch (const std::bad_alloc&) {
+    return EndWithReport(Exception("EOutOfMemory", "Out of memory", CallerAddress()));
+  } catch (const std::exception& error) {
+    return EndWithReport(Exception("Exception", error.what(), CallerAddress()));
+  } catch (...) {
+    return EndWithReport(Exception("Exception", "Unknown exception", CallerAddress()));
   }
 }

@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <new>
+#include <stdexcept>
+
 #include "platform/path.h"
 #include "src/MyTypes.h"
 #include "tests/support/fake_platform.h"
@@ -129,7 +132,7 @@ TEST_F(DriverTest, UninstallWithoutBackupLogsAndLaunchesNothing) {
 }
 
 TEST_F(DriverTest, UninstallImportsTheBackupEveryTime) {
-  WriteHostFile(directory_.HostFile("reg.dat"), "x");
+  WriteHostFile(directory_.HostFile("reg.dat"), "Windows Registry Editor Version 5.00\r\n");
   EXPECT_EQ(Run("/uninstall"), 0);
   EXPECT_EQ(Run("/uninstall"), 0);
   ASSERT_EQ(fake_.launches().size(), 2u);
@@ -148,6 +151,41 @@ TEST_F(DriverTest, UnreadableSettingEndsTheRunWithTheReport) {
             "Exception ERegistryException in module tarnwell.exe at 00004A1C.\r\n"
             "Failed to get data for 'FormLeft'.\r\n\r\n");
   EXPECT_TRUE(fake_.launches().empty());
+  EXPECT_FALSE(platform::FileExists(directory_.WindowsFile("tarnwell.log")));
+}
+
+TEST_F(DriverTest, ForeignErrorsEndTheRunWithTheSameReport) {
+  struct Case {
+    std::exception_ptr error;
+    const char* report;
+  };
+  const Case cases[] = {
+      {std::make_exception_ptr(std::bad_alloc()),
+       "Exception EOutOfMemory in module tarnwell.exe at 00004A1C.\r\nOut of memory.\r\n\r\n"},
+      {std::make_exception_ptr(std::runtime_error("Disk on fire")),
+       "Exception Exception in module tarnwell.exe at 00004A1C.\r\nDisk on fire.\r\n\r\n"},
+      {std::make_exception_ptr(7),
+       "Exception Exception in module tarnwell.exe at 00004A1C.\r\nUnknown exception.\r\n\r\n"},
+  };
+  fake_.code_offset = 0x4a1c;
+  std::vector<const void*> addresses;
+  for (const Case& c : cases) {
+    for (int run = 0; run < 2; ++run) {
+      fake_.standard_error.clear();
+      fake_.command_line_error = c.error;
+      EXPECT_EQ(Run("/install"), 1) << c.report;
+      EXPECT_EQ(fake_.standard_error, c.report);
+    }
+    // The same failure names the same address, an address in the program.
+    ASSERT_EQ(fake_.code_addresses.size(), 2u);
+    EXPECT_NE(fake_.code_addresses[0], nullptr);
+    EXPECT_EQ(fake_.code_addresses[0], fake_.code_addresses[1]) << c.report;
+    addresses.push_back(fake_.code_addresses[0]);
+    fake_.code_addresses.clear();
+  }
+  EXPECT_NE(addresses[0], addresses[1]);
+  EXPECT_TRUE(fake_.launches().empty());
+  EXPECT_FALSE(platform::FileExists(directory_.WindowsFile("reg.dat")));
   EXPECT_FALSE(platform::FileExists(directory_.WindowsFile("tarnwell.log")));
 }
 

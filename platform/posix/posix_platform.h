@@ -57,6 +57,10 @@ class PosixPlatform : public Platform {
   std::string ModuleFileName() override;
   uintptr_t CodeOffset(const void* address) override;
   void WriteStandardError(const std::string& text) override;
+
+  // platform/posix/clear_read_only.cc and platform/posix/code_page.cc.
+  bool ClearReadOnly(const std::string& path) override;
+  std::string AnsiToUtf16le(const std::string& text) override;
 };
 
 }  // namespace platform

@@ -177,6 +177,22 @@ class Win32Platform : public Platform {
 
   bool IsLeadByte(unsigned char byte) override { return IsDBCSLeadByte(byte); }
 
+  bool ClearReadOnly(const std::string& path) override {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  }
+
+  std::string AnsiToUtf16le(const std::string& text) override {
+    if (text.empty()) return std::string();
+    const int size = static_cast<int>(text.size());
+    const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+    // Windows runs little-endian: the units are written in byte order.
+    std::string bytes(static_cast<size_t>(units) * sizeof(WCHAR), '\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), size, reinterpret_cast<WCHAR*>(&bytes[0]), units);
+    return bytes;
+  }
+
   LocalTime Now() override {
     SYSTEMTIME now;
     GetLocalTime(&now);

@@ -284,6 +284,8 @@ TEST(Win32ProcessTest, ModuleAndCommandLine) {
   ASSERT_TRUE(Real().QueryWow64(&wow64));
   if (sizeof(void*) == 8) {
     EXPECT_FALSE(wow64);  // a 64-bit process is never WOW64
+  } else {
+    EXPECT_TRUE(wow64);  // the 32-bit build runs in a 64-bit prefix, as on 64-bit Windows
   }
 
   EXPECT_FALSE(Real().IsLeadByte('A'));

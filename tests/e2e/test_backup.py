@@ -9,7 +9,7 @@ import subprocess
 import unittest
 
 from harness import targets
-from scenario import CREATIVE_KEY, POLICY_KEY, POLICY_VALUES, ScenarioTest, split_log
+from scenario import CREATIVE_KEY, POLICY_KEY, POLICY_VALUES, ScenarioTest, query_value, split_log
 
 HEADER = (b"Windows Registry Editor Version 5.00\r\n\r\n"
           b"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows\\Personalization]\r\n")
@@ -31,9 +31,24 @@ POLICY_FULL = "HKEY_LOCAL_MACHINE\\" + POLICY_KEY[5:]
 CREATIVE_FULL = "HKEY_CURRENT_USER\\" + CREATIVE_KEY[5:]
 
 
+def hex_list(data):
+    return b",".join(b"%02x" % byte for byte in data)
+
+
 def image_as_hex(text):
     """A LockScreenImage line that stores any text bytes, as an import reads them."""
-    return b'"LockScreenImage"=hex(1):' + b",".join(b"%02x" % byte for byte in text + b"\0")
+    return b'"LockScreenImage"=hex(1):' + hex_list(text + b"\0")
+
+
+def utf16_file(ansi_text):
+    """The UTF-16LE form, with its byte-order mark, of ASCII registry-editor text."""
+    return b"\xff\xfe" + ansi_text.decode("ascii").encode("utf-16-le")
+
+
+def ansi(target, text):
+    """Text in the target's ANSI code page: UTF-8 on the emulated Windows,
+    1252 under Wine."""
+    return text.encode("utf-8" if target.name == "native" else "cp1252")
 
 
 class BackupFileTest(ScenarioTest):
@@ -88,10 +103,26 @@ class BackupFileTest(ScenarioTest):
             self.backup([b'"LockScreenImage"="C:\\\\say \\"cheese\\".jpg"']).split(b"\r\n")[3],
             b'"LockScreenImage"="C:\\\\say \\"cheese\\".jpg"')
 
-    def test_text_with_line_breaks_is_written_as_hex(self):
+    def test_text_with_a_control_character_makes_a_utf16_file(self):
+        # The same eight lines, with the text as UTF-16LE string data.
+        text = "C:\\a\r\nb\t.jpg"
         self.assertEqual(
-            self.backup([image_as_hex(b"C:\\a\r\nb.jpg")]).split(b"\r\n")[3],
-            b'"LockScreenImage"=hex(1):43,3a,5c,61,0d,0a,62,2e,6a,70,67,00')
+            self.backup([image_as_hex(text.encode())]),
+            utf16_file(HEADER + b'"LockScreenImage"=hex(1):' +
+                       hex_list(text.encode("utf-16-le") + b"\0\0") + b"\r\n" +
+                       DELETIONS[len(HEADER) + len(b'"LockScreenImage"=-\r\n'):]))
+
+    def test_leftover_temporary_file_gives_way(self):
+        # Left by an interrupted run: read-only, or hidden and system too.
+        temporary = self.scratch_file("reg.dat.tmp")
+        for attributes in ({"readonly": True}, {"readonly": True, "hidden": True, "system": True}):
+            with self.subTest(**attributes):
+                self.write(temporary, b"half a backup")
+                self.target.set_attributes(temporary, **attributes)
+                self.run_silently("/install")
+                self.assertEqual(self.read(self.scratch_file("reg.dat")), DELETIONS)
+                self.assertEqual(os.listdir(self.scratch), ["reg.dat"])
+                os.remove(self.scratch_file("reg.dat"))
 
 
 class RoundTripTest(ScenarioTest):
@@ -143,6 +174,12 @@ class RoundTripTest(ScenarioTest):
 
     def test_letters_outside_ascii_come_back(self):
         self.round_trip([image_as_hex(b"caf\xe9 \xc4\xd6\xdc")], [])
+
+    def test_control_characters_beside_letters_outside_ascii_come_back(self):
+        text = "C:\\caf\u00e9\t\u00c4\x01.jpg"
+        self.round_trip([image_as_hex(ansi(self.target, text))], [])
+        self.assertIn(hex_list(text.encode("utf-16-le") + b"\0\0").decode(),
+                      self.read(self.scratch_file("reg.dat")).decode("utf-16"))
 
 
 class RestoreTest(ScenarioTest):
@@ -202,6 +239,71 @@ class RestoreTest(ScenarioTest):
         self.assertEqual(self.policy_values(), [None] * 4)
 
 
+class BackupCheckTest(ScenarioTest):
+    """"/uninstall" hands reg.dat to an elevated import only when it holds
+    nothing but what a backup can hold."""
+
+    def uninstall(self, content):
+        self.write(self.scratch_file("reg.dat"), content)
+        self.run_silently("/uninstall")
+        return [message for _, message in split_log(self.log() or b"")]
+
+    def test_anything_else_launches_nothing(self):
+        header = b"Windows Registry Editor Version 5.00\r\n\r\n"
+        # Each would also set NoLockScreen, were it imported.
+        value = b'"NoLockScreen"=dword:00000007\r\n'
+        policy = HEADER + value
+        cases = {
+            "another key": policy + b"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwell]\r\n\"x\"=\"y\"\r\n",
+            "another value": policy + b'"Debugger"="cmd.exe"\r\n',
+            "a key deletion": policy + b"[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwell]\r\n",
+            "a default value": policy + b'@="x"\r\n',
+            "text for a number": HEADER + b'"NoChangingLockScreen"="1"\r\n' + value,
+            "expandable text": policy + b'"LockScreenImage"=hex(2):43,00,00,00\r\n',
+            "binary for a number": policy + b'"NoChangingLockScreen"=hex:01,00,00,00\r\n',
+            "a value under the other key": policy + CREATIVE + b'"NoLockScreen"=dword:1\r\n',
+            "a value before any key": header + value + HEADER[len(header):],
+            "a value twice": policy + value,
+            "a key twice": policy + HEADER[len(header):],
+            "a line that does not parse": policy + b"NoLockScreen=1\r\n",
+            "a line continued": HEADER + b'"LockScreenImage"=hex(1):41,00,\\\r\n  00,00\r\n' + value,
+            "a control character": policy + b'"LockScreenImage"="a\x00b"\r\n',
+            "another header": b"REGEDIT4\r\n\r\n" + policy[len(header):],
+            "the other form with another key": utf16_file(
+                policy + b"[HKEY_CURRENT_USER\\SOFTWARE\\Tarnwell]\r\n"),
+        }
+        file = self.scratch_win.encode() + b"\\reg.dat"
+        for case, content in cases.items():
+            with self.subTest(case):
+                self.assertEqual(self.uninstall(content),
+                                 [b"Not a lock-screen backup file: " + file])
+                self.assertEqual(self.policy_values(), [None] * 4)
+                os.remove(self.scratch_file("tarnwell.log"))
+        self.assertIsNone(query_value(self.target, r"HKLM\SOFTWARE\Tarnwell", "x"))
+
+    def test_whatever_a_backup_holds_is_imported(self):
+        self.target.refuse_launches()  # a refused import shows that it was launched
+        cases = {
+            "the header alone": b"Windows Registry Editor Version 5.00\r\n",
+            "one key, fewer values": HEADER + b'"NoLockScreen"=dword:1\r\n',
+            "the keys in either order": reg_file(
+                (CREATIVE_FULL, [b'"LockImageFlags"=dword:0000001A']),
+                (POLICY_FULL, [b'"LockScreenImage"=-'])),
+            "unescaped quotes of older backups": DELETIONS.replace(
+                b'"LockScreenImage"=-', b'"LockScreenImage"="C:\\\\say "cheese".jpg"'),
+            "an ANSI text as hex": DELETIONS.replace(b'"LockScreenImage"=-',
+                                                     image_as_hex(b"a\r\nb")),
+            "the UTF-16LE form": utf16_file(DELETIONS.replace(
+                b'"LockScreenImage"=-', b'"LockScreenImage"="C:\\\\a.jpg"')),
+        }
+        file = self.scratch_win.encode() + b"\\reg.dat"
+        for case, content in cases.items():
+            with self.subTest(case):
+                self.assertEqual(self.uninstall(content),
+                                 [b"Import registry file error: " + file])
+                os.remove(self.scratch_file("tarnwell.log"))
+
+
 class FailureTest(ScenarioTest):
     def test_missing_product_directory_ends_install_with_the_report(self):
         missing = self.scratch_win + "\\missing"
@@ -209,7 +311,7 @@ class FailureTest(ScenarioTest):
         result = self.run_tarnwell("/install")
         self.assertEqual(result.returncode, 1)
         self.assertEqual(result.stdout, b"")
-        module = b"tarnwell.exe" if self.target.name == "wine" else b"tarnwell"
+        module = b"tarnwell" if self.target.name == "native" else b"tarnwell.exe"
         self.assertRegex(
             result.stderr,
             re.compile(rb"^Exception EFCreateError in module " + module +
@@ -218,7 +320,7 @@ class FailureTest(ScenarioTest):
                        rb"\r\n$"))
         self.assertEqual(os.listdir(self.scratch), [])
 
-    @unittest.skipIf(targets.TARGET_NAME == "wine",
+    @unittest.skipIf(targets.TARGET_NAME != "native",
                      "file-size limits are a native process resource")
     def test_write_failing_part_way_leaves_no_backup(self):
         def limit_file_size():

@@ -6,7 +6,7 @@ import re
 import unittest
 
 from harness import targets
-from scenario import STOCK_DIR, ScenarioTest, split_log
+from scenario import POLICY_KEY, SETTINGS_KEY, STOCK_DIR, ScenarioTest, split_log
 
 
 class SettingsTest(ScenarioTest):
@@ -96,7 +96,28 @@ class SettingsTest(ScenarioTest):
                  self.product_win, "/f", "/reg:64")
         self.assertEqual(self.backup_directory(), self.scratch)
 
-    @unittest.skipIf(targets.TARGET_NAME == "wine",
+    @unittest.skipIf(targets.TARGET_NAME == "native", "the emulated Windows has one build")
+    def test_32_and_64_bit_runs_read_the_same_settings(self):
+        pictures = os.path.join(self.scratch, "pictures")
+        image = self.target.windows_path(self.write(os.path.join(pictures, "mine.png")))
+        self.set_setting("Path", self.product_win)
+        self.set_setting("Random", "1", "REG_DWORD")
+        self.set_setting("ImageDir", self.target.windows_path(pictures))
+        # What only the 64-bit view holds is read by neither.
+        self.reg("add", SETTINGS_KEY, "/v", "Path", "/d", self.target.windows_path(self.elsewhere),
+                 "/f", "/reg:64")
+        for bits, exe in (("32", targets.win32_exe()), ("64", targets.win64_exe())):
+            with self.subTest(bits=bits):
+                for args in (("/install",), ()):
+                    result = self.target.run_program(exe, *args)
+                    self.target.wait()
+                    self.assertEqual(result, targets.Result(0, b"", b""))
+                self.assertEqual(os.listdir(self.product), ["reg.dat"])
+                self.assertEqual(self.policy_values()[0], ("REG_SZ", image))
+                os.remove(os.path.join(self.product, "reg.dat"))
+                self.reg("delete", POLICY_KEY, "/f")
+
+    @unittest.skipIf(targets.TARGET_NAME != "native",
                      "keys that refuse access are made in the emulated registry's hive")
     def test_key_granting_only_read_access_is_read(self):
         self.set_setting("Path", self.product_win)
@@ -118,7 +139,7 @@ class SettingsTest(ScenarioTest):
         self.write(hive, "\n".join(lines).encode())
 
     def test_long_number_ends_the_run_with_the_report(self):
-        module = b"tarnwell.exe" if self.target.name == "wine" else b"tarnwell"
+        module = b"tarnwell" if self.target.name == "native" else b"tarnwell.exe"
         for name in ("FormLeft", "FormTop", "Random"):
             with self.subTest(value=name):
                 self.set_setting("Path", self.product_win)

@@ -2,8 +2,11 @@
 
 "native" runs build/native/bin/tarnwell on the emulated Windows in a fresh
 TARNWELL_PREFIX directory; "wine" runs build/win64/bin/tarnwell.exe under
-wine64 in a fresh copy of a Wine prefix made once per test run. Every scenario
-gets a new target in setUp and closes it in tearDown:
+wine64, and "win32" the stripped 32-bit tarnwell.exe of the release archive
+under Debian's `wine` (the 32-bit loader), each in a fresh copy of a 64-bit
+Wine prefix made once per test run, where the 32-bit program runs as on 64-bit
+Windows (WOW64). Every scenario gets a new target in setUp and closes it in
+tearDown:
 
     t = targets.new_target()
     self.addCleanup(t.close)
@@ -11,21 +14,26 @@ gets a new target in setUp and closes it in tearDown:
     result = t.run("/install")
     t.wait()
 
-Environment: TARNWELL_E2E_TARGET ("native" or "wine"), TARNWELL_NATIVE_BIN
-(build/native/bin) and TARNWELL_WIN64_BIN (build/win64/bin). Optional:
-TARNWELL_WINE_TEMPLATE names a ready Wine prefix to copy instead of making one.
+Environment: TARNWELL_E2E_TARGET ("native", "wine" or "win32"),
+TARNWELL_NATIVE_BIN (build/native/bin), TARNWELL_WIN64_BIN (build/win64/bin),
+TARNWELL_WIN32_BIN (build/win32/bin) and TARNWELL_WIN32_ARCHIVE (the release
+archive). Optional: TARNWELL_WINE_TEMPLATE names a ready Wine prefix to copy
+instead of making one.
 """
 
 import atexit
 import collections
 import contextlib
+import errno
 import fcntl
+import glob
 import os
 import shutil
 import stat
 import subprocess
 import tempfile
 import time
+import zipfile
 
 Result = collections.namedtuple("Result", "returncode stdout stderr")
 
@@ -34,11 +42,14 @@ WAIT_TIMEOUT = 120  # seconds for the launched processes to end
 
 _WINE = "/usr/lib/wine/wine64"
 _WINESERVER = "/usr/lib/wine/wineserver"
+# Debian's wrapper, which starts 32-bit programs with the 32-bit loader.
+_WINE32 = "/usr/bin/wine"
+_WINE32_LOADER = "/usr/lib/wine/wine"
 
 _live_targets = []
 
 
-# The target this run drives: "native" or "wine".
+# The target this run drives: "native", "wine" or "win32".
 TARGET_NAME = os.environ.get("TARNWELL_E2E_TARGET", "native")
 
 
@@ -48,7 +59,24 @@ def new_target():
         return NativeTarget()
     if TARGET_NAME == "wine":
         return WineTarget()
-    raise ValueError("TARNWELL_E2E_TARGET must be native or wine, not %r" % TARGET_NAME)
+    if TARGET_NAME == "win32":
+        return Win32Target()
+    raise ValueError("TARNWELL_E2E_TARGET must be native, wine or win32, not %r" % TARGET_NAME)
+
+
+def cannot_run_32_bit():
+    """Why this machine cannot run 32-bit programs, or None when it can. A
+    missing 32-bit Wine is not such a reason: install it."""
+    if not os.path.isfile(_WINE32_LOADER):
+        raise RuntimeError("32-bit Wine (%s) is missing: scripts/install-deps all" %
+                           _WINE32_LOADER)
+    try:
+        subprocess.run([_WINE32_LOADER, "--version"], capture_output=True, timeout=RUN_TIMEOUT)
+    except OSError as error:
+        if error.errno == errno.ENOEXEC:
+            return "the kernel cannot run 32-bit programs (no IA32 emulation)"
+        raise
+    return None
 
 
 def _bin_dir(variable, default_preset):
@@ -353,6 +381,63 @@ _WINE_OWN_PROGRAMS = {b"services.exe", b"winedevice.exe", b"plugplay.exe", b"svc
                       b"hold_file.exe"}
 
 
+def win64_exe():
+    """The win64 build's tarnwell.exe."""
+    exe = os.path.join(os.path.abspath(_bin_dir("TARNWELL_WIN64_BIN", "win64")), "tarnwell.exe")
+    _require_file(exe, "tarnwell.exe (the win64 build)")
+    return exe
+
+
+class _ShippedExe:
+    """The tarnwell.exe of the release archive, unpacked once per test run."""
+
+    path = None
+
+    @classmethod
+    def get(cls):
+        if cls.path:
+            return cls.path
+        archive = os.environ.get("TARNWELL_WIN32_ARCHIVE")
+        if not archive:
+            build = os.path.join(os.path.dirname(_bin_dir("TARNWELL_WIN32_BIN", "win32")),
+                                 "package")
+            archive = next(iter(sorted(glob.glob(os.path.join(build, "tarnwell-*-win32.zip")))),
+                           os.path.join(build, "tarnwell-win32.zip"))
+        if not os.path.isfile(archive):
+            raise RuntimeError("release archive not found at %s; build it first: cmake --build "
+                               "--preset win32 --target package" % archive)
+        directory = tempfile.mkdtemp(prefix="tarnwell-shipped-")
+        with zipfile.ZipFile(archive) as opened:
+            opened.extract("tarnwell.exe", directory)
+        cls.path = os.path.join(directory, "tarnwell.exe")
+        return cls.path
+
+    @classmethod
+    def remove(cls):
+        if cls.path:
+            shutil.rmtree(os.path.dirname(cls.path), ignore_errors=True)
+        cls.path = None
+
+
+def win32_exe():
+    """The shipped 32-bit tarnwell.exe, from the release archive."""
+    return _ShippedExe.get()
+
+
+def is_32_bit(exe):
+    """True for an x86 (i386) Windows program."""
+    with open(exe, "rb") as f:
+        image = f.read(4096)
+    pe = int.from_bytes(image[0x3C:0x40], "little")
+    return int.from_bytes(image[pe + 4:pe + 6], "little") == 0x14C  # IMAGE_FILE_MACHINE_I386
+
+
+def loader_of(exe):
+    """The Wine loader for a Windows program: 32-bit ones go through Debian's
+    wrapper, which starts the 32-bit loader."""
+    return _WINE32 if is_32_bit(exe) else _WINE
+
+
 class WineTarget(Target):
     """The win64 build under wine64, in a copy of the run's template prefix."""
 
@@ -360,17 +445,18 @@ class WineTarget(Target):
 
     def __init__(self):
         super().__init__()
-        self._exe = os.path.join(os.path.abspath(_bin_dir("TARNWELL_WIN64_BIN", "win64")),
-                                 "tarnwell.exe")
-        _require_file(self._exe, "tarnwell.exe (the win64 build)")
+        self._exe = self._program()
         self.prefix = os.path.join(self._root, "prefix")
         _copy_prefix(_WineTemplate.get(), self.prefix)
         self.drive_c = os.path.join(self.prefix, "drive_c")
         self._env = _wine_env(self.prefix)
         self._holders = []
 
-    def _system32(self, name):
-        return os.path.join(self.drive_c, "windows", "system32", name)
+    def _program(self):
+        return win64_exe()
+
+    def _system_dirs(self):
+        return ["system32"]
 
     def reg(self, *args, check=False):
         argv = [_WINE, "reg"] + list(args)
@@ -381,8 +467,9 @@ class WineTarget(Target):
         return self.run_program(self._exe, *args, cwd=cwd, env=env)
 
     def run_program(self, host_path, *args, cwd=None, env=None):
-        """Runs any Windows program of the host under wine64 in this prefix."""
-        argv = [_WINE, host_path] + list(args)
+        """Runs any Windows program of the host in this prefix, under the
+        loader of its bitness."""
+        argv = [loader_of(host_path), host_path] + list(args)
         return _run_wine(argv, dict(self._env, **(env or {})), cwd or self.scratch)
 
     def wait(self):
@@ -417,9 +504,10 @@ class WineTarget(Target):
 
     def refuse_launches(self):
         # ShellExecute then finds no reg.exe and returns 2 (file not found).
-        reg_exe = self._system32("reg.exe")
-        if os.path.exists(reg_exe):
-            os.rename(reg_exe, os.path.join(self._root, "reg.exe.refused"))
+        for directory in self._system_dirs():
+            reg_exe = os.path.join(self.drive_c, "windows", directory, "reg.exe")
+            if os.path.exists(reg_exe):
+                os.rename(reg_exe, os.path.join(self._root, directory + "-reg.exe.refused"))
 
     def set_attributes(self, host_path, hidden=False, system=False, readonly=False):
         # Wine's attrib applies only one flag per call.
@@ -432,12 +520,17 @@ class WineTarget(Target):
     def hold_open(self, host_path, share_read=True):
         """A Windows process of this prefix holds the file open with read
         access, sharing read access only with share_read."""
-        helper = os.path.join(os.path.dirname(self._exe), "hold_file.exe")
-        _require_file(helper, "hold_file.exe (the win64 build)")
+        helper = self._hold_file_helper()
         with self._holding(
-                [_WINE, helper, self.windows_path(host_path), "read" if share_read else "none"],
+                [loader_of(helper), helper, self.windows_path(host_path),
+                 "read" if share_read else "none"],
                 self._env, self.scratch, host_path):
             yield
+
+    def _hold_file_helper(self):
+        helper = os.path.join(os.path.dirname(self._exe), "hold_file.exe")
+        _require_file(helper, "hold_file.exe (the win64 build)")
+        return helper
 
     def _end_processes(self):
         for holder in list(self._holders):
@@ -447,8 +540,31 @@ class WineTarget(Target):
         _run([_WINESERVER, "-w"], self._env, "/", timeout=WAIT_TIMEOUT)
 
 
+class Win32Target(WineTarget):
+    """The shipped win32 tarnwell.exe under the 32-bit loader, in a copy of
+    the run's 64-bit template prefix: a WOW64 process, whose launched reg.exe
+    is syswow64's. The registry tool of the scenarios stays the 64-bit one."""
+
+    name = "win32"
+
+    def _program(self):
+        return win32_exe()
+
+    def _system_dirs(self):
+        # A 32-bit program finds syswow64\reg.exe; take system32's away too,
+        # so that no reg.exe is left to find.
+        return ["syswow64", "system32"]
+
+    def _hold_file_helper(self):
+        helper = os.path.join(os.path.abspath(_bin_dir("TARNWELL_WIN32_BIN", "win32")),
+                              "hold_file.exe")
+        _require_file(helper, "hold_file.exe (the win32 build)")
+        return helper
+
+
 @atexit.register
 def _close_everything():
     for target in list(_live_targets):
         target.close()
     _WineTemplate.remove()
+    _ShippedExe.remove()

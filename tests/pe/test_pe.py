@@ -4,9 +4,16 @@ format, a console program, and imports from Windows system DLLs only."""
 import os
 import re
 import subprocess
+import sys
 import unittest
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "packaging"))
+
+# The release check owns the shipped win32 build's manifest; its reader
+# serves the win64 build's here.
+from test_release import (CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST,  # noqa: E402
+                          check_manifest, resource)
 
 # The runtimes are linked in statically, so only these may be imported.
 SYSTEM_DLLS = {"kernel32.dll", "advapi32.dll", "shell32.dll", "user32.dll", "msvcrt.dll"}
@@ -56,6 +63,12 @@ class Win64Test(ExecutableTest, unittest.TestCase):
     preset = "win64"
     file_format = "pei-x86-64"
     magic = "020b"  # PE32+
+
+    def test_manifest(self):
+        with open(os.path.join(ROOT, "build", "win64", "bin", "tarnwell.exe"), "rb") as f:
+            manifest = resource(f.read(), RT_MANIFEST, CREATEPROCESS_MANIFEST_RESOURCE_ID)
+        self.assertIsNotNone(manifest, "no manifest resource")
+        check_manifest(self, manifest)
 
 
 if __name__ == "__main__":

@@ -79,6 +79,7 @@ uint32_t FakePlatform::QueryValue(platform::RegistryKey key, const std::string& 
   if (open == open_keys_.end()) return platform::kErrorInvalidHandle;
   auto value = open->second->values.find(Lower(name));
   if (value == open->second->values.end()) return platform::kErrorFileNotFound;
+  if (data && query_error) std::rethrow_exception(query_error);
   if (data && data_query_failure_ != platform::kErrorSuccess) return data_query_failure_;
   if (type) *type = value->second.type;
   const uint32_t needed = static_cast<uint32_t>(value->second.data.size());
@@ -131,6 +132,21 @@ bool FakePlatform::ReplaceFile(const std::string& from, const std::string& to) {
 }
 
 uint32_t FakePlatform::LastError() { return last_error_ ? last_error_ : real_.LastError(); }
+
+std::string FakePlatform::CommandLine() {
+  if (command_line_error) std::rethrow_exception(command_line_error);
+  return command_line;
+}
+
+platform::LocalTime FakePlatform::Now() {
+  if (clock_error) std::rethrow_exception(clock_error);
+  return now;
+}
+
+uintptr_t FakePlatform::CodeOffset(const void* address) {
+  code_addresses.push_back(address);
+  return code_offset;
+}
 
 bool FakePlatform::IsLeadByte(unsigned char byte) {
   // Code page 932's lead bytes.

@@ -5,6 +5,7 @@
 #ifndef TARNWELL_TESTS_SUPPORT_FAKE_PLATFORM_H_
 #define TARNWELL_TESTS_SUPPORT_FAKE_PLATFORM_H_
 
+#include <exception>
 #include <map>
 #include <optional>
 #include <set>
@@ -66,6 +67,14 @@ class FakePlatform : public platform::Platform {
   std::string fail_open_of;
   bool fail_writes = false;
   bool fail_replace = false;
+  // Errors thrown from inside an operation, as the C++ runtime would throw
+  // them: from the command line's read (unguarded), from a registry query
+  // with data (inside a guarded region) or from the clock (inside the log).
+  std::exception_ptr command_line_error;
+  std::exception_ptr query_error;
+  std::exception_ptr clock_error;
+  // Every address CodeOffset was asked about.
+  std::vector<const void*> code_addresses;
 
   // Platform. Files and paths go to the real platform.
   uint32_t OpenKey(platform::RootKey root, const std::string& subkey, uint32_t access,
@@ -104,15 +113,17 @@ class FakePlatform : public platform::Platform {
   std::string FullPath(const std::string& path) override { return real_.FullPath(path); }
   std::string CurrentDirectory() override { return current_directory; }
   bool IsLeadByte(unsigned char byte) override;
-  platform::LocalTime Now() override { return now; }
+  platform::LocalTime Now() override;
   bool LocaleText(platform::LocaleField field, std::string* text) override;
   bool PerformanceCounter(uint64_t* count) override;
   uint32_t TickCount() override { return tick_count; }
   bool QueryWow64(bool* wow64) override;
-  std::string CommandLine() override { return command_line; }
+  std::string CommandLine() override;
   std::string ModuleFileName() override { return module_file_name; }
-  uintptr_t CodeOffset(const void*) override { return code_offset; }
+  uintptr_t CodeOffset(const void* address) override;
   void WriteStandardError(const std::string& text) override { standard_error += text; }
+  bool ClearReadOnly(const std::string& path) override { return real_.ClearReadOnly(path); }
+  std::string AnsiToUtf16le(const std::string& text) override { return real_.AnsiToUtf16le(text); }
 
  private:
   struct Key {
