@@ -416,6 +416,12 @@ const char kHeader[] =
     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows\\Personalization]\r\n";
 const char kCreativeLine[] =
     "[HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Lock Screen\\Creative]\r\n";
+// The log after an error in each of the two guarded key reads.
+const char kBothReadErrors[] =
+    "12/6/26 2:30:05 pm  Registry read error: "
+    "\\SOFTWARE\\Policies\\Microsoft\\Windows\\Personalization\r\n"
+    "12/6/26 2:30:05 pm  Registry read error: "
+    "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Lock Screen\\Creative\r\n";
 
 class BackupTest : public LogTest {
  protected:
@@ -489,11 +495,7 @@ TEST_F(BackupTest, ReadErrorsAreLoggedAndTheBackupStillWritten) {
                           "\"NoChangingLockScreen\"=-\r\n"
                           "\"NoLockScreen\"=-\r\n" +
                           kCreativeLine + "\"LockImageFlags\"=-\r\n");
-  EXPECT_EQ(Log(),
-            "12/6/26 2:30:05 pm  Registry read error: "
-            "\\SOFTWARE\\Policies\\Microsoft\\Windows\\Personalization\r\n"
-            "12/6/26 2:30:05 pm  Registry read error: "
-            "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Lock Screen\\Creative\r\n");
+  EXPECT_EQ(Log(), kBothReadErrors);
   EXPECT_EQ(fake_.OpenKeyCount(), 0u);
 }
 
@@ -556,11 +558,7 @@ TEST_F(BackupTest, ForeignErrorsInTheGuardedReadsAreLoggedLikeRegistryErrors) {
                           "\"NoChangingLockScreen\"=-\r\n"
                           "\"NoLockScreen\"=-\r\n" +
                           kCreativeLine + "\"LockImageFlags\"=-\r\n");
-  EXPECT_EQ(Log(),
-            "12/6/26 2:30:05 pm  Registry read error: "
-            "\\SOFTWARE\\Policies\\Microsoft\\Windows\\Personalization\r\n"
-            "12/6/26 2:30:05 pm  Registry read error: "
-            "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Lock Screen\\Creative\r\n");
+  EXPECT_EQ(Log(), kBothReadErrors);
   EXPECT_EQ(fake_.OpenKeyCount(), 0u);
 }
 
