@@ -416,6 +416,14 @@ const char kHeader[] =
     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows\\Personalization]\r\n";
 const char kCreativeLine[] =
     "[HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Lock Screen\\Creative]\r\n";
+// The backup of a machine with none of the four values.
+std::string AllDeletions() {
+  return std::string(kHeader) +
+         "\"LockScreenImage\"=-\r\n"
+         "\"NoChangingLockScreen\"=-\r\n"
+         "\"NoLockScreen\"=-\r\n" +
+         kCreativeLine + "\"LockImageFlags\"=-\r\n";
+}
 // The log after an error in each of the two guarded key reads.
 const char kBothReadErrors[] =
     "12/6/26 2:30:05 pm  Registry read error: "
@@ -461,12 +469,7 @@ TEST_F(BackupTest, OtherTypesTopBitAndCaretCountAsAbsent) {
   fake_.SetString(platform::kHkeyLocalMachine, kPolicy, "NoLockScreen", "1");
   fake_.SetDword(platform::kHkeyCurrentUser, kCreative, "LockImageFlags", 0x80000000);
   SaveLockScreenBackup(directory_.windows(), log_);
-  const std::string deletions = std::string(kHeader) +
-                                "\"LockScreenImage\"=-\r\n"
-                                "\"NoChangingLockScreen\"=-\r\n"
-                                "\"NoLockScreen\"=-\r\n" +
-                                kCreativeLine + "\"LockImageFlags\"=-\r\n";
-  EXPECT_EQ(Backup(), deletions);
+  EXPECT_EQ(Backup(), AllDeletions());
 }
 
 TEST_F(BackupTest, UnopenablePolicyKeyStillRecordsTheUserValue) {
@@ -553,11 +556,7 @@ TEST_F(BackupTest, ForeignErrorsInTheGuardedReadsAreLoggedLikeRegistryErrors) {
   fake_.SetDword(platform::kHkeyCurrentUser, kCreative, "LockImageFlags", 0);
   fake_.query_error = std::make_exception_ptr(std::bad_alloc());
   SaveLockScreenBackup(directory_.windows(), log_);
-  EXPECT_EQ(Backup(), std::string(kHeader) +
-                          "\"LockScreenImage\"=-\r\n"
-                          "\"NoChangingLockScreen\"=-\r\n"
-                          "\"NoLockScreen\"=-\r\n" +
-                          kCreativeLine + "\"LockImageFlags\"=-\r\n");
+  EXPECT_EQ(Backup(), AllDeletions());
   EXPECT_EQ(Log(), kBothReadErrors);
   EXPECT_EQ(fake_.OpenKeyCount(), 0u);
 }
