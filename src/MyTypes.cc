@@ -1,10 +1,10 @@
 #include "src/MyTypes.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
-#include "platform/hex_digit.h"
 #include "platform/path.h"
 #include "src/Exception.h"
 #include "src/RegistryX.h"
@@ -260,7 +260,7 @@ bool SameName(const std::string& text, size_t start, const std::string& name) {
   return true;
 }
 
-bool IsHexDigit(char c) { return platform::HexDigit(c) >= 0; }
+bool IsHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
 
 // Hexadecimal bytes separated by commas, or nothing, from `start` to the end.
 bool IsHexList(const std::string& text, size_t start) {

@@ -3,7 +3,7 @@
 
 #include <sys/xattr.h>
 
-#include "platform/hex_digit.h"
+#include "platform/posix/hex_digit.h"
 #include "platform/posix/posix_platform.h"
 #include "platform/posix/status.h"
 

@@ -2,7 +2,7 @@
 #include <cctype>
 #include <cstdint>
 
-#include "platform/hex_digit.h"
+#include "platform/posix/hex_digit.h"
 #include "platform/posix/registry/encoding.h"
 #include "platform/posix/registry/registry_types.h"
 #include "platform/posix/registry/views.h"

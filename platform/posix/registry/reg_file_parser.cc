@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/hex_digit.h"
+#include "platform/posix/hex_digit.h"
 #include "platform/posix/registry/encoding.h"
 #include "platform/posix/registry/reg_file_text.h"
 #include "platform/posix/registry/reg_value_syntax.h"

@@ -1,6 +1,6 @@
 #include "platform/posix/registry/reg_value_syntax.h"
 
-#include "platform/hex_digit.h"
+#include "platform/posix/hex_digit.h"
 
 namespace registry {
 

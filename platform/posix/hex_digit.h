@@ -1,7 +1,7 @@
-// Hexadecimal digits, as registry files, reg's command line, the DOS
-// attributes of files and the program's backup check write them.
-#ifndef TARNWELL_PLATFORM_HEX_DIGIT_H_
-#define TARNWELL_PLATFORM_HEX_DIGIT_H_
+// Hexadecimal digits, as the registry's files, reg's command line and the
+// DOS attributes of files write them.
+#ifndef TARNWELL_PLATFORM_POSIX_HEX_DIGIT_H_
+#define TARNWELL_PLATFORM_POSIX_HEX_DIGIT_H_
 
 namespace platform {
 
@@ -15,4 +15,4 @@ inline int HexDigit(char c) {
 
 }  // namespace platform
 
-#endif  // TARNWELL_PLATFORM_HEX_DIGIT_H_
+#endif  // TARNWELL_PLATFORM_POSIX_HEX_DIGIT_H_
