@@ -1,6 +1,5 @@
 """The two sides compared: the native reg stand-in in its own prefix, and
-Wine's reg.exe in a copy of the run's Wine prefix, whose wineserver stays up
-while the side is open."""
+Wine's reg.exe in a copy of the run's Wine prefix, its wineserver kept up."""
 
 import os
 import subprocess
@@ -24,12 +23,11 @@ class Side:
             self.env, self.argv = dict(os.environ, TARNWELL_PREFIX=self.prefix), [BIN + "/reg"]
             return
         targets._copy_prefix(targets._WineTemplate.get(), self.prefix)
-        # The locale whose code pages the stand-in follows: Windows-1252 for
-        # the files it reads, 437 for the messages Wine writes to a pipe.
+        # The locale whose code pages the stand-in follows: 1252 for the files
+        # it reads, 437 for the messages Wine writes to a pipe.
         self.env = dict(targets._wine_env(self.prefix), LANG="C.UTF-8", LC_ALL="C.UTF-8")
         self.argv = [WINE, "reg"]
-        # The prefix's services, started by the first command, hold its output
-        # streams open as long as they run: give that command none.
+        # The services the first command starts hold its output open: give it none.
         subprocess.run([WINESERVER, "-p"], env=self.env, timeout=TIMEOUT)
         subprocess.run(self.argv + ["query", "HKCU"], env=self.env, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=TIMEOUT)
@@ -39,11 +37,11 @@ class Side:
         for _ in range(2):
             done = subprocess.run(self.argv + list(args), env=self.env, stdin=subprocess.DEVNULL,
                                   capture_output=True, timeout=TIMEOUT)
-            # Silence may mean Wine failed to start reg.exe on a loaded machine;
-            # the commands that fail silently change nothing, so try once more.
+            # Silence may be Wine failing to start on a loaded machine; the
+            # commands that fail silently change nothing, so try once more.
             if self.name == "native" or done.returncode == 0 or done.stdout:
-                break
-        return done.returncode, done.stdout.replace(b"\r\n", b"\n")
+                return done.returncode, done.stdout.replace(b"\r\n", b"\n")
+        return done.returncode, done.stdout
 
     def close(self):
         if self.name == "wine":
@@ -51,9 +49,8 @@ class Side:
 
 
 def same_console_text(native, wine):
-    """Whether the stand-in's UTF-8 output reads as Wine's, which Wine writes
-    to a pipe in code page 437, with a look-alike or '?' for a character the
-    code page lacks."""
+    """Whether the stand-in's UTF-8 reads as Wine's output to a pipe, in code
+    page 437 with a look-alike or '?' for a character the page lacks."""
     text = native.decode("utf-8", "replace")
     return len(text) == len(wine) and all(
         char.encode("cp437", "ignore") in (b"", bytes([byte])) for char, byte in zip(text, wine))
