@@ -8,11 +8,9 @@ import tempfile
 import unittest
 import zipfile
 
-BUILD = os.environ.get("TARNWELL_WIN32_BUILD",
-                       os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "build",
-                                    "win32"))
-ARCHIVE = os.path.join(BUILD, "package",
-                       "tarnwell-%s-win32.zip" % os.environ.get("TARNWELL_VERSION", "1.0.0"))
+BUILD = os.environ.get("TARNWELL_WIN32_BUILD", os.path.join(os.path.dirname(__file__), "..",
+                                                            "build", "win32"))
+VERSION = os.environ.get("TARNWELL_VERSION", "1.0.0")
 
 
 def unstamped(image):
@@ -24,9 +22,9 @@ def unstamped(image):
 
 class ReleaseTest(unittest.TestCase):
     def test_archive(self):
-        with zipfile.ZipFile(ARCHIVE) as archive:
-            self.assertEqual(sorted(archive.namelist()), ["README.txt", "tarnwell.exe"])
-            shipped = archive.read("tarnwell.exe")
+        with zipfile.ZipFile(os.path.join(BUILD, "package", "tarnwell-%s-win32.zip" % VERSION)) as z:
+            self.assertEqual(sorted(z.namelist()), ["README.txt", "tarnwell.exe"])
+            shipped = z.read("tarnwell.exe")
         self.assertLessEqual(len(shipped), 256 * 1024)
         with tempfile.TemporaryDirectory() as scratch:
             stripped = os.path.join(scratch, "tarnwell.exe")
@@ -34,7 +32,3 @@ class ReleaseTest(unittest.TestCase):
                             os.path.join(BUILD, "bin", "tarnwell.exe")], check=True)
             with open(stripped, "rb") as f:
                 self.assertEqual(unstamped(shipped), unstamped(f.read()))
-
-
-if __name__ == "__main__":
-    unittest.main()

@@ -6,30 +6,28 @@ hex lists of 1 to 3 bytes."""
 
 import codecs
 
-WINE_ANSI, NATIVE_ANSI = "cp1252", "utf-8"  # ANSI files are written in each side's code page
-HEADERS = ["Windows Registry Editor Version 5.00", "REGEDIT4"] * 30 + [
-    "REGEDIT", "REGEDIT4 extra", "REGEDIT 4", "regedit4", "windows registry editor version 5.00",
-    "Windows Registry Editor Version 5.00 ", "Windows Registry Editor Version 5.0", "  REGEDIT4",
-    "REGEDIT4;comment", "REGEDIT4\t", "", "[HKEY_CURRENT_USER\\Software]", "Registry Editor"]
+WINE_ANSI, NATIVE_ANSI = "cp1252", "utf-8"
+HEADERS = ["Windows Registry Editor Version 5.00", "REGEDIT4"] * 30 + (
+    "REGEDIT|REGEDIT4 extra|REGEDIT 4|regedit4|windows registry editor version 5.00|  REGEDIT4|"
+    "Windows Registry Editor Version 5.0|REGEDIT4;c|REGEDIT4\t||[HKCU\\Software]|Registry Editor|"
+    "Windows Registry Editor Version 5.00 ").split("|")
 EXTRA = {False: ["\u00e9", "\u00c5ngstr\u00f6m", "\u20ac", "\u2122x", "\u00ff"],
          True: ["\u00e9", "\u20ac", "\u4e2d\u6587", "stra\u00dfe", "\U0001f600"]}
 ROOTS = ["HKEY_CURRENT_USER"] * 6 + ["HKCU", "hkey_current_user", "HKEY_LOCAL_MACHINE", "HKLM"]
 SUBKEYS = ["", "", "Sub", "SUB", "Sub\\Deep", "Sp ace", "a;b", "Q\"uote"]
-KEY_LINES = ["[%s]"] * 20 + ["[ %s]", "[%s", "[%s] ;c", "[%s]junk", "[%s]]", "[-%s]", "[-%s]",
-                             "[ -%s]", "[-  %s]", "[--%s]"]
+KEY_LINES = ["[%s]"] * 20 + "[ %s]|[%s|[%s] ;c|[%s]junk|[%s]]|[-%s]|[-%s]|[ -%s]|[--%s]".split("|")
 NAMES = ["a", "A", "v1", "", "", "with space", "q\"uote", "back\\slash", "semi;colon", "[br]"]
 ESCAPES = [""] * 63 + ["\\n", "\\r", "\\t", "\\0", "\\x", "\\\\\\\"", "\\a"]
 # Junk: whole lines, after a string's closing quote, or as a value's data.
-JUNK = [""] * 16 + [" ", "\t", ";c", " ;comment", "# hash", "junk", "@", "=\"x\"", " \"y\"", "hex",
-                    "dword", "\"", "DWORD:1", "HEX:01", "Hex(2):00", "dword :1", "hex (1):00"]
+JUNK = [""] * 16 + (" |\t|;c| ;comment|# hash|junk|@|=\"x\"| \"y\"|hex|dword|\"|DWORD:1|HEX:01|"
+                    "Hex(2):00|dword :1|hex (1):00").split("|")
 STRINGS = ["", "plain", "C:\\Pics\\a.jpg", "say \"hi\"", "%PATH%", "  spaced  ", "=", "a\\"]
-HEX_TYPES = ["0", "1", "2", "4", "7", "b", "02", "1234", "ffffffff", "100000000", "", "0x2",
-             " 2", "-1", "+7", "2 ", "g"]
+HEX_TYPES = "0|1|2|4|7|b|02|1234|ffffffff|100000000||0x2| 2|-1|+7|2 |g".split("|")
 BAD_BYTES = ["100", "g1", "0x1f", "-1", "+1", "1 2", "fff", "0X0a"]
 
 
 def draw_file(rng, n):
-    """One file writing below key F<n>: its bytes for Wine and for the stand-in."""
+    """One file writing below key F<n>, as each side reads it."""
     pick, wide = rng.choice, rng.random() < 0.35
 
     def maybe(p, text, otherwise=""):
@@ -58,7 +56,7 @@ def draw_file(rng, n):
             if roll < 0.08:
                 lines.append(pick(JUNK[8:]))
             elif deleted:
-                lines.append(head + "-" + pick([""] * 6 + [" ", " ;c", ";c", "junk", "1"]))
+                lines.append(head + "-" + pick(JUNK[6:]))
             elif roll < 0.4:
                 lines.append(head + quoted(pick(STRINGS) + maybe(0.2, pick(EXTRA[wide]))) +
                              pick(JUNK))
@@ -73,12 +71,17 @@ def draw_file(rng, n):
             else:
                 lines.append(head + pick(JUNK[15:]))
     newline = pick(["\r\n"] * 6 + ["\n"] * 3 + ["\r"])
-    text = newline.join(lines) + maybe(0.8, newline)
+    return encoded(newline.join(lines) + maybe(0.8, newline), wide, rng.random())
+
+
+def encoded(text, wide, roll=0.5):
+    """The file as each side reads it: UTF-16LE, mostly with its byte-order
+    mark, or in each side's ANSI code page, rarely behind a UTF-8 one."""
     if wide:
-        data = maybe(0.97, codecs.BOM_UTF16_LE, b"") + text.encode("utf-16-le", "surrogatepass")
-        return data, data
-    bom = maybe(0.02, codecs.BOM_UTF8, b"")
-    return bom + text.encode(WINE_ANSI), bom + text.encode(NATIVE_ANSI)
+        data = codecs.BOM_UTF16_LE * (roll < 0.97) + text.encode("utf-16-le", "surrogatepass")
+        return {"wine": data, "native": data}
+    bom = codecs.BOM_UTF8 * (roll < 0.02)
+    return {"wine": bom + text.encode(WINE_ANSI), "native": bom + text.encode(NATIVE_ANSI)}
 
 
 def _hex_lines(rng, head, wide):
@@ -112,16 +115,14 @@ def _hex_lines(rng, head, wide):
 
 def draw_add(rng):
     """The arguments of one REG ADD after its key and value name."""
-    pick, kind = rng.choice, rng.choice(["REG_DWORD", "REG_DWORD_BIG_ENDIAN", "REG_QWORD",
-                                         "REG_MULTI_SZ", "REG_BINARY"])
-    number = pick(["0", "1", "10", "4294967295", "4294967296", "18446744073709551616", "ff"])
-    hexa = "%x" % rng.getrandbits(pick([8, 32, 36, 64, 68]))
-    data = {"REG_MULTI_SZ": "".join(pick(["a", "b", "\\0", "\\0", "\\\\0", ",", "x y", "\\"])
-                                    for _ in range(rng.randint(0, 5))),
-            "REG_BINARY": "".join(pick("0123456789abcdefABCDEFgx ") for _ in range(
-                rng.randint(0, 7)))}.get(kind, pick([
-                    number, "0x" + hexa, "0X" + hexa.upper(), " " + number, number + " ",
-                    "-" + number, "+" + number, "0x", "", "0x-1", "00x1", "1x5", "\t" + number,
-                    "0" + number, "1e3", "0x" + hexa + "g"]))
-    separator = ["/s", pick(",#a")] if kind == "REG_MULTI_SZ" and rng.random() < 0.3 else []
-    return ["/t", kind] + separator + (["/d", data] if rng.random() < 0.95 else [])
+    pick, kind = rng.choice, rng.choice("DWORD DWORD_BIG_ENDIAN QWORD MULTI_SZ BINARY".split())
+    number, hexa = pick(["0", "1", "4294967295", "4294967296", "18446744073709551616", "ff"]), \
+        "%x" % rng.getrandbits(pick([8, 32, 36, 64, 68]))
+    data = pick([number, "0x" + hexa, "0X" + hexa.upper(), " " + number, number + " ", "-" + number,
+                 "+" + number, "0x", "", "0x-1", "00x1", "1x5", "\t" + number, "0" + number, "1e3",
+                 "0x" + hexa + "g"])
+    if kind in ("MULTI_SZ", "BINARY"):  # pieces of a list
+        data = "".join(pick(["a", "\\0", "\\0", "\\\\0", ",", "x y", "\\"] if kind == "MULTI_SZ"
+                            else "0123456789abcdefABCDEFgx ") for _ in range(rng.randint(0, 6)))
+    separator = ["/s", pick(",#a")] if kind == "MULTI_SZ" and rng.random() < 0.3 else []
+    return ["/t", "REG_" + kind] + separator + (["/d", data] if rng.random() < 0.95 else [])

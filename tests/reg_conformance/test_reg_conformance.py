@@ -4,7 +4,6 @@ keys left below Software\\Gen compared, byte for byte. Wine is the reference:
 nothing here says what either side answers. A larger run by hand: the test
 command with TARNWELL_REG_SEED=7 TARNWELL_REG_COUNT=3000."""
 
-import codecs
 import concurrent.futures
 import difflib
 import itertools
@@ -19,7 +18,6 @@ from reg_conformance.sides import Side, same_console_text, windows_path
 SEED = int(os.environ.get("TARNWELL_REG_SEED", "13"))
 COUNT = int(os.environ.get("TARNWELL_REG_COUNT", "300"))
 GEN = ["HKCU\\Software\\Gen", "HKLM\\Software\\Gen", "HKLM\\Software\\WOW6432Node\\Gen"]
-FINAL = [["export", key, "{out}", "/y"] for key in GEN]
 S, P = "HKCU\\Software\\Gen\\S", "HKLM\\SOFTWARE\\Policies\\Microsoft\\Windows\\Personalization"
 CREATIVE = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Lock Screen\\Creative"
 # Commands run in turn before the inputs; {out} is a file to export to.
@@ -65,50 +63,44 @@ KEPT = [("\nREGEDIT4\n\n[{k}]\n\"a\"=\"1\"", ""), ("REGEDIT4\t\n\n[{k}]\n\"a\"=\
 
 
 def inputs():
-    """(tag, reg's arguments, the file to import as each side reads it)."""
-    cases = []
-    for n, (text, options) in enumerate(KEPT):
-        text = text.replace("{k}", "HKEY_CURRENT_USER\\Software\\Gen\\K%d" % n)
-        text = text.replace("\n", "\n" if "n" in options else "\r\n") + "\r\n"
-        wide = codecs.BOM_UTF16_LE + text.encode("utf-16-le", "surrogatepass")
-        data = {side: wide if "w" in options else text.encode(code_page) for side, code_page
-                in (("wine", grammar.WINE_ANSI), ("native", grammar.NATIVE_ANSI))}
-        cases.append(("K%d" % n, ["import", "{in}"] + ["/reg:32"] * ("3" in options), data))
+    """(reg's arguments, the file to import as each side reads it or None)."""
+    cases = [(["import", "{in}"] + ["/reg:32"] * ("3" in options), grammar.encoded(text.replace(
+        "{k}", "HKEY_CURRENT_USER\\Software\\Gen\\K%d" % n).replace(
+            "\n", "\n" if "n" in options else "\r\n") + "\r\n", "w" in options))
+             for n, (text, options) in enumerate(KEPT)]
     rng = random.Random(SEED)
     for n in range(COUNT):
-        wine, native = grammar.draw_file(rng, n)
-        view = rng.choice([[], [], [], ["/reg:32"], ["/reg:64"]])
-        cases.append(("F%d" % n, ["import", "{in}"] + view, {"wine": wine, "native": native}))
-    return cases + [("A%d" % n, ["add", "HKCU\\Software\\Gen\\A%d" % n, "/v", "v"] +
-                     grammar.draw_add(rng) + ["/f"], None) for n in range(COUNT // 5)]
+        data = grammar.draw_file(rng, n)
+        cases.append((["import", "{in}"] + rng.choice([[], [], ["/reg:32"], ["/reg:64"]]), data))
+    return cases + [(["add", "HKCU\\Software\\Gen\\A%d" % n, "/v", "v"] + grammar.draw_add(rng) +
+                     ["/f"], None) for n in range(COUNT // 5)]
 
 
 def outcome(side, root, cases):
     """Each command's exit code, messages and exported file: the script's in
-    turn, the inputs' two at a time, then the exports and queries of Gen."""
+    turn, the inputs' two at a time, then the exports of everything below Gen."""
     numbers = itertools.count()
 
-    def run(case):
-        tag, argv, data = case
-        path = os.path.join(root, "%s-%s.reg" % (side.name, tag or next(numbers)))
+    def run(argv, data=None):
+        path = os.path.join(root, "%s-%d.reg" % (side.name, next(numbers)))
         if data:
             with open(path, "wb") as f:
                 f.write(data[side.name])
-        reply = side.run(*(windows_path(path) if arg in ("{in}", "{out}") else arg
-                           for arg in argv))
-        if "{out}" not in argv or reply[0]:
-            return reply
+        code, out = side.run(*(windows_path(path) if arg in ("{in}", "{out}") else arg
+                               for arg in argv))
+        if "{out}" not in argv or code:
+            return code, out
         with open(path, "rb") as f:
-            return reply + (f.read(),)
+            return code, out, f.read()
 
-    replies = [run((None, argv, None)) for argv in SCRIPT]
+    replies = [run(argv) for argv in SCRIPT]
     with concurrent.futures.ThreadPoolExecutor(2) as pool:
-        replies += pool.map(run, cases)
-    return replies + [run((None, argv, None)) for argv in FINAL]
+        replies += pool.map(lambda case: run(*case), cases)
+    return replies + [run(["export", key, "{out}", "/y"]) for key in GEN]
 
 
 def shown(reply, code_page):
-    text = reply[2].decode("utf-16", "replace") if reply[2:] else reply[1].decode(code_page, "replace")
+    text = reply[2].decode("utf-16") if reply[2:] else reply[1].decode(code_page, "replace")
     return text.splitlines()
 
 
@@ -123,6 +115,6 @@ class RegConformanceTest(unittest.TestCase):
                 wine_side.close()
         found = ["%r: exit codes %d, %d\n" % (what, n[0], w[0]) + "\n".join(difflib.unified_diff(
             shown(n, "utf-8"), shown(w, "cp437"), "native", "wine", lineterm=""))
-            for what, n, w in zip(SCRIPT + cases + FINAL, native, wine)
+            for what, n, w in zip(SCRIPT + cases + GEN, native, wine)
             if n[0] != w[0] or not same_console_text(n[1], w[1]) or n[2:] != w[2:]]
         self.assertEqual(found, [], "\n".join(found))
