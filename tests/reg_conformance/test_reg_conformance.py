@@ -100,8 +100,8 @@ def outcome(side, root, cases):
 
 
 def shown(reply, code_page):
-    text = reply[2].decode("utf-16") if reply[2:] else reply[1].decode(code_page, "replace")
-    return text.splitlines()
+    data, code_page = (reply[2], "utf-16") if reply[2:] else (reply[1], code_page)
+    return data.decode(code_page, "replace").splitlines()
 
 
 class RegConformanceTest(unittest.TestCase):
@@ -117,4 +117,5 @@ class RegConformanceTest(unittest.TestCase):
             shown(n, "utf-8"), shown(w, "cp437"), "native", "wine", lineterm=""))
             for what, n, w in zip(SCRIPT + cases + GEN, native, wine)
             if n[0] != w[0] or not same_console_text(n[1], w[1]) or n[2:] != w[2:]]
-        self.assertEqual(found, [], "\n".join(found))
+        if found:
+            self.fail("\n".join(found))
