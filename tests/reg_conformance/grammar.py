@@ -87,10 +87,8 @@ def encoded(text, wide, roll=0.5):
 def _hex_lines(rng, head, wide):
     """A hex list, sometimes continued over lines with comments between."""
     pick, kind = rng.choice, rng.choice(HEX_TYPES + [None] * 9)
-    try:
-        number = int(kind, 16) if kind is not None else 3
-    except ValueError:
-        number = -1
+    number = 3 if kind is None else int(kind, 16) if kind.strip(" +-").isalnum() and "g" not in \
+        kind else -1  # -1: no type reg can read
     unit = 2 if wide and number in (1, 2, 7) else 4 if number == 4 else 1
     top = 127 if not wide and number in (1, 2, 7) else 255  # ANSI string data stays ASCII
     lines, line, total = [], head + ("hex:" if kind is None else "hex(%s):" % kind), 0

@@ -7,8 +7,7 @@ import subprocess
 from harness import targets
 
 WINE, WINESERVER, TIMEOUT = "/usr/lib/wine/wine64", "/usr/lib/wine/wineserver", 120
-BIN = os.environ.get("TARNWELL_NATIVE_BIN") or os.path.join(
-    os.path.dirname(os.path.abspath(__file__)), "..", "..", "build", "native", "bin")
+BIN = os.environ.get("TARNWELL_NATIVE_BIN", os.path.join(__file__, "../../../build/native/bin"))
 
 
 def windows_path(path):
@@ -33,15 +32,13 @@ class Side:
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=TIMEOUT)
 
     def run(self, *args):
-        """Exit code and standard output, with Linux line ends."""
-        for _ in range(2):
+        """Exit code and output. Wine failing silently may not have started on a
+        loaded machine: try once more (silent failures change nothing)."""
+        for attempt in (1, 2):
             done = subprocess.run(self.argv + list(args), env=self.env, stdin=subprocess.DEVNULL,
                                   capture_output=True, timeout=TIMEOUT)
-            # Silence may be Wine failing to start on a loaded machine; the
-            # commands that fail silently change nothing, so try once more.
-            if self.name == "native" or done.returncode == 0 or done.stdout:
+            if self.name == "native" or done.returncode == 0 or done.stdout or attempt == 2:
                 return done.returncode, done.stdout.replace(b"\r\n", b"\n")
-        return done.returncode, done.stdout
 
     def close(self):
         if self.name == "wine":
