@@ -9,8 +9,7 @@ import codecs
 WINE_ANSI, NATIVE_ANSI = "cp1252", "utf-8"
 HEADERS = ["Windows Registry Editor Version 5.00", "REGEDIT4"] * 30 + (
     "REGEDIT|REGEDIT4 extra|REGEDIT 4|regedit4|windows registry editor version 5.00|  REGEDIT4|"
-    "Windows Registry Editor Version 5.0|REGEDIT4;c|REGEDIT4\t||[HKCU\\Software]|Registry Editor|"
-    "Windows Registry Editor Version 5.00 ").split("|")
+    "Windows Registry Editor Version 5.0|REGEDIT4;c|REGEDIT4\t||[HKCU\\Software]").split("|")
 EXTRA = {False: ["\u00e9", "\u00c5ngstr\u00f6m", "\u20ac", "\u2122x", "\u00ff"],
          True: ["\u00e9", "\u20ac", "\u4e2d\u6587", "stra\u00dfe", "\U0001f600"]}
 ROOTS = ["HKEY_CURRENT_USER"] * 6 + ["HKCU", "hkey_current_user", "HKEY_LOCAL_MACHINE", "HKLM"]
@@ -48,14 +47,13 @@ def draw_file(rng, n):
         names = []
         for _ in range(rng.randint(0, 6)):
             roll, name = rng.random(), maybe(0.9, pick(NAMES), pick(EXTRA[wide]))
-            deleted = roll < 0.18 and names
-            name = pick(names) if deleted else name
+            name = pick(names) if roll < 0.18 and names else name
             head = maybe(0.6, "@", quoted(name)) if name == "" else quoted(name)
             head += pick(blank) + maybe(0.97, "=", " \"x\"") + pick(blank)
             names.append(name)
             if roll < 0.08:
                 lines.append(pick(JUNK[8:]))
-            elif deleted:
+            elif roll < 0.18 and names[:-1]:
                 lines.append(head + "-" + pick(JUNK[6:]))
             elif roll < 0.4:
                 lines.append(head + quoted(pick(STRINGS) + maybe(0.2, pick(EXTRA[wide]))) +
@@ -63,9 +61,8 @@ def draw_file(rng, n):
             elif roll < 0.52:
                 number = "%x" % rng.getrandbits(pick([4, 8, 16, 32]))
                 lines.append(head + "dword:" + pick([
-                    number.rjust(8, "0"), number, number.upper(), number.rjust(9, "0"),
-                    "0x" + number, " " + number, number + " ;c", number + ";c", number + " x",
-                    "", "-1", "+1", "\t" + number, number + "g", "fffffffff"[:rng.randint(1, 9)]]))
+                    number.rjust(8, "0"), number, number.upper(), number.rjust(9, "0"), "",
+                    "0x" + number, " " + number, number + ";c", number + " x", "-1", number + "g"]))
             elif roll < 0.95:
                 lines += _hex_lines(rng, head, wide)
             else:
@@ -74,9 +71,7 @@ def draw_file(rng, n):
     return encoded(newline.join(lines) + maybe(0.8, newline), wide, rng.random())
 
 
-def encoded(text, wide, roll=0.5):
-    """The file as each side reads it: UTF-16LE, mostly with its byte-order
-    mark, or in each side's ANSI code page, rarely behind a UTF-8 one."""
+def encoded(text, wide, roll=0.5):  # UTF-16LE, mostly with its mark, or each side's ANSI
     if wide:
         data = codecs.BOM_UTF16_LE * (roll < 0.97) + text.encode("utf-16-le", "surrogatepass")
         return {"wine": data, "native": data}

@@ -16,33 +16,27 @@ from reg_conformance.sides import Side, same_console_text, windows_path
 SEED = int(os.environ.get("TARNWELL_REG_SEED", "13"))
 COUNT = int(os.environ.get("TARNWELL_REG_COUNT", "300"))
 GEN = ["HKCU\\Software\\Gen", "HKLM\\Software\\Gen", "HKLM\\Software\\WOW6432Node\\Gen"]
-S, P = "HKCU\\Software\\Gen\\S", "HKLM\\SOFTWARE\\Policies\\Microsoft\\Windows\\Personalization"
+POLICY = "HKLM\\SOFTWARE\\Policies\\Microsoft\\Windows\\Personalization"
 CREATIVE = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Lock Screen\\Creative"
-# Commands run in turn before the inputs; {out} is a file to export to.
-SCRIPT = [line.format(S=S, P=P, out="{out}").split() if isinstance(line, str) else line
-          for line in [
-    ["add", S, "/v", "sz", "/d", 'a"b\\c', "/f"], "add {S} /v e /f", "add {S} /ve /d x /f",
-    "add {S} /v esz /t REG_EXPAND_SZ /d %PATH%;x /f", "add {S} /V n /T REG_NONE /D abc /F",
-    "add {S} /v o /d first /f", "add {S} /v O /t REG_DWORD /d 2 /f", "add {S}\\Empty /f",
-    "add {S} /v " + "x" * 90 + " /t REG_BINARY /d 1 /f", "add {S}\\Sub\\Deep /v v /d 1 /f",
-    "export {S} {out} /y", "export hkcu\\software\\gen\\s {out} /y", "query {S}\\Sub /s",
-    "query {S} /v sz", "query {S} /ve", "query {S} /v v /s", "query {S}\\Empty", "frob", "query",
-    "add {S} /v t /t REG_FROB /f", "add {S} /v a /ve /f", "add {S} /v a /reg:32 /reg:64 /f",
-    "add HKXX\\Software /v a /f", "query {S} /v missing", "query {S}\\Missing",
-    "delete {S}\\Missing /f", "delete {S} /v missing /f", "import Z:\\nonexistent\\missing.reg",
-    "delete {S} /v SZ /f", "delete {S} /ve /f", "delete {S}\\Sub /f", "export {S} {out} /y",
-    "delete {S} /va /f", "add HKLM\\Software\\Gen\\S /v v /reg:32 /f",
-    "query HKLM\\Software\\Gen\\S /reg:64",
-    # REG ADD data on which the two once disagreed.
-    ["add", S, "/v", "k1", "/t", "REG_DWORD", "/d", " 0x1a", "/f"],
-    "add {S} /v k2 /t REG_DWORD /d 0x /f", "add {S} /v k3 /t REG_DWORD_BIG_ENDIAN /d ff /f",
-    "add {S} /v k4 /t REG_QWORD /f", "add {S} /v k5 /t REG_QWORD /d +4294967296 /f",
-    "add {S} /v k6 /t REG_MULTI_SZ /s , /d ,b /f",
-    # As the program launches them (a 32-bit reg.exe on 64-bit Windows).
-    ["ADD", P, "/V", "LockScreenImage", "/T", "REG_SZ", "/D", "C:\\My Pics\\a.jpg", "/F"],
-    "ADD {P} /V NoLockScreen /T REG_DWORD /D 0 /F /reg:32", "query {P} /reg:64",
-    ["ADD", CREATIVE, "/V", "LockImageFlags", "/T", "REG_DWORD", "/D", "0", "/F", "/reg:32"],
-    "export {P} {out} /y /reg:64", ["export", CREATIVE, "{out}", "/y"]]]
+# Commands run in turn before the inputs, split at "|"; {out} is a file to export to.
+SCRIPT = [[token.format(S="HKCU\\Software\\Gen\\S", P=POLICY, C=CREATIVE, x="x" * 90, _=" ",
+                        out="{out}") for token in command.split()] for command in r"""
+    add {S} /v sz /d a"b\c /f | add {S} /v e /f | add {S} /ve /d x /f | add {S} /v o /d first /f
+  | add {S} /v esz /t REG_EXPAND_SZ /d %PATH%;x /f | add {S} /V n /T REG_NONE /D abc /F
+  | add {S} /v O /t REG_DWORD /d 2 /f | add {S}\Empty /f | add {S} /v {x} /t REG_BINARY /d 1 /f
+  | add {S}\Sub\Deep /v v /d 1 /f | export {S} {out} /y | export hkcu\software\gen\s {out} /y
+  | query {S}\Sub /s | query {S} /v sz | query {S} /ve | query {S} /v v /s | query {S}\Empty
+  | frob | query | add {S} /v t /t REG_FROB /f | add {S} /v a /ve /f | add HKXX\Software /v a /f
+  | add {S} /v a /reg:32 /reg:64 /f | query {S} /v missing | query {S}\Missing | delete {S} /ve /f
+  | delete {S}\Missing /f | delete {S} /v missing /f | import Z:\nonexistent\missing.reg
+  | delete {S} /v SZ /f | delete {S}\Sub /f | export {S} {out} /y | delete {S} /va /f
+  | add HKLM\Software\Gen\S /v v /reg:32 /f | query HKLM\Software\Gen\S /reg:64
+  | add {S} /v k1 /t REG_DWORD /d {_}0x1a /f | add {S} /v k2 /t REG_DWORD /d 0x /f
+  | add {S} /v k3 /t REG_DWORD_BIG_ENDIAN /d ff /f | add {S} /v k4 /t REG_QWORD /f
+  | add {S} /v k5 /t REG_QWORD /d +4294967296 /f | add {S} /v k6 /t REG_MULTI_SZ /s , /d ,b /f
+  | ADD {P} /V LockScreenImage /T REG_SZ /D C:\Pics\a.jpg /F | query {P} /reg:64
+  | ADD {P} /V NoLockScreen /T REG_DWORD /D 0 /F /reg:32 | export {P} {out} /y /reg:64
+  | ADD {C} /V LockImageFlags /T REG_DWORD /D 0 /F /reg:32 | export {C} {out} /y""".split("|")]
 # Files on which the two once disagreed, with options: "w" UTF-16, "n" LF, "3" /reg:32.
 V5 = "Windows Registry Editor Version 5.00\n\n"
 KEPT = [("REGEDIT4\t\n\n[{k}]\n\"a\"=\"1\"", "wn"), (V5 + '[HKCU\\\\{r}]\n"a"="1"', "3"),
