@@ -10,10 +10,6 @@ WINE, WINESERVER, TIMEOUT = "/usr/lib/wine/wine64", "/usr/lib/wine/wineserver", 
 BIN = os.environ.get("TARNWELL_NATIVE_BIN", os.path.join(__file__, "../../../build/native/bin"))
 
 
-def windows_path(path):
-    return "Z:" + path.replace("/", "\\")
-
-
 class Side:
     def __init__(self, name, root):
         self.name, self.prefix = name, os.path.join(root, name)
@@ -46,8 +42,8 @@ class Side:
 
 
 def same_console_text(native, wine):
-    """Whether the stand-in's UTF-8 reads as Wine's output to a pipe, in code
-    page 437 with a look-alike or '?' for a character the page lacks."""
+    """Whether the stand-in's UTF-8 reads as Wine's output to a pipe: code
+    page 437, with a look-alike or '?' for a character it lacks."""
     text = native.decode("utf-8", "replace")
     return len(text) == len(wine) and all(
         char.encode("cp437", "ignore") in (b"", bytes([byte])) for char, byte in zip(text, wine))

@@ -11,7 +11,7 @@ import tempfile
 import unittest
 
 from reg_conformance import grammar
-from reg_conformance.sides import Side, same_console_text, windows_path
+from reg_conformance.sides import Side, same_console_text
 
 SEED = int(os.environ.get("TARNWELL_REG_SEED", "13"))
 COUNT = int(os.environ.get("TARNWELL_REG_COUNT", "300"))
@@ -74,7 +74,7 @@ def outcome(side, root, cases):
         if data:
             with open(path, "wb") as f:
                 f.write(data[side.name])
-        code, out = side.run(*(windows_path(path) if arg in ("{in}", "{out}") else arg
+        code, out = side.run(*("Z:" + path.replace("/", "\\") if arg in ("{in}", "{out}") else arg
                                for arg in argv))
         if "{out}" not in argv or code:
             return code, out
