@@ -21,7 +21,7 @@ def unstamped(image):
 
 class ReleaseTest(unittest.TestCase):
     def test_archive(self):
-        with zipfile.ZipFile(os.path.join(BUILD, "package", "tarnwell-%s-win32.zip" % VERSION)) as z:
+        with zipfile.ZipFile("%s/package/tarnwell-%s-win32.zip" % (BUILD, VERSION)) as z:
             self.assertEqual(sorted(z.namelist()), ["README.txt", "tarnwell.exe"])
             shipped = z.read("tarnwell.exe")
         self.assertLessEqual(len(shipped), 256 * 1024)

@@ -20,7 +20,7 @@ class PeTest(unittest.TestCase):
                 headers = subprocess.run(["objdump", "-p", exe], check=True, text=True,
                                          capture_output=True).stdout
                 self.assertIn("file format %s\n" % file_format, headers)
-                self.assertRegex(headers, r"\nMagic\s+%s\s.*\n(.*\n)*Subsystem\s+00000003\s" % magic)
+                self.assertRegex(headers, r"\nMagic\s+%s\s(.*\n)*Subsystem\s+00000003\s" % magic)
                 dlls = {dll.lower() for dll in re.findall(r"DLL Name: (\S+)", headers)}
                 self.assertEqual(dlls - SYSTEM_DLLS, set())
                 # RT_MANIFEST (24) with id 1, the one the loader reads.

@@ -7,7 +7,8 @@ import subprocess
 from harness import targets
 
 WINE, WINESERVER, TIMEOUT = "/usr/lib/wine/wine64", "/usr/lib/wine/wineserver", 120
-BIN = os.environ.get("TARNWELL_NATIVE_BIN", os.path.abspath(__file__ + "/../../../build/native/bin"))
+BIN = os.environ.get("TARNWELL_NATIVE_BIN",
+                     os.path.abspath(__file__ + "/../../../build/native/bin"))
 
 
 class Side:
