@@ -75,7 +75,7 @@ def encoded(text, wide, roll=0.5):  # UTF-16LE, mostly with its mark, or each si
     if wide:
         data = codecs.BOM_UTF16_LE * (roll < 0.97) + text.encode("utf-16-le", "surrogatepass")
         return {"wine": data, "native": data}
-    bom = codecs.BOM_UTF8 * (roll < 0.02)
+    bom = codecs.BOM_UTF8 * (roll < 0.05)
     return {"wine": bom + text.encode(WINE_ANSI), "native": bom + text.encode(NATIVE_ANSI)}
 
 
