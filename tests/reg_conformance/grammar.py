@@ -1,8 +1,7 @@
-"""Random registry-editor files, mistakes included, and random REG ADD data;
-what reg makes of them, only Wine says. Each file writes below its own key
-Software\\Gen\\F<n>. Never drawn, as Wine's answer is not stable: a string
-type's hex list of odd length in UTF-16 or empty but not blank, and REG_DWORD
-hex lists of 1 to 3 bytes."""
+"""Random registry-editor files, mistakes included, each writing below its own
+key Software\\Gen\\F<n>, and random REG ADD data. Never drawn, as Wine's answer
+is not stable: a string type's hex list of odd length in UTF-16 or empty but
+not blank, and REG_DWORD hex lists of 1 to 3 bytes."""
 
 import codecs
 

@@ -7,6 +7,7 @@ import difflib
 import itertools
 import os
 import random
+import shutil
 import tempfile
 import unittest
 
@@ -94,13 +95,11 @@ def shown(reply, code_page):
 
 class RegConformanceTest(unittest.TestCase):
     def test_stand_in_agrees_with_wine(self):
-        cases = inputs()
-        with tempfile.TemporaryDirectory(prefix="tarnwell-reg-") as root:
-            native, wine_side = outcome(Side("native", root), root, cases), Side("wine", root)
-            try:
-                wine = outcome(wine_side, root, cases)
-            finally:
-                wine_side.close()
+        cases, root = inputs(), tempfile.mkdtemp(prefix="tarnwell-reg-")
+        self.addCleanup(shutil.rmtree, root)  # after the Wine side's close
+        native, wine_side = outcome(Side("native", root), root, cases), Side("wine", root)
+        self.addCleanup(wine_side.close)
+        wine = outcome(wine_side, root, cases)
         found = ["%r: exit codes %d, %d\n" % (what, n[0], w[0]) + "\n".join(difflib.unified_diff(
             shown(n, "utf-8"), shown(w, "cp437"), "native", "wine", lineterm=""))
             for what, n, w in zip(SCRIPT + cases + GEN, native, wine)
