@@ -12,8 +12,7 @@ BUILD = os.environ.get("TARNWELL_WIN32_BUILD", os.path.abspath(__file__ + "/../.
 VERSION = os.environ.get("TARNWELL_VERSION", "1.0.0")
 
 
-def unstamped(image):
-    """The image without the time stamp and checksum that stripping renews."""
+def unstamped(image):  # without the time stamp and checksum that stripping renews
     pe, image = struct.unpack_from("<I", image, 0x3C)[0], bytearray(image)
     image[pe + 8:pe + 12] = image[pe + 88:pe + 92] = bytes(4)
     return bytes(image)

@@ -1,6 +1,5 @@
-"""The Windows builds' headers as objdump reads them: each build's format, a
-console program with its manifest, importing only Windows system DLLs (the
-runtimes are linked in statically)."""
+"""The Windows builds' headers: each one's format, a console program with its
+manifest, importing only system DLLs (the runtimes are linked in statically)."""
 
 import os
 import re

@@ -43,8 +43,7 @@ class Side:
 
 
 def same_console_text(native, wine):
-    """Whether the stand-in's UTF-8 reads as Wine's output to a pipe: code
-    page 437, with a look-alike or '?' for a character it lacks."""
+    """Whether the stand-in's UTF-8 reads as Wine's code page 437 output."""
     text = native.decode("utf-8", "replace")
     return len(text) == len(wine) and all(
         char.encode("cp437", "ignore") in (b"", bytes([byte])) for char, byte in zip(text, wine))

@@ -19,7 +19,8 @@ COUNT = int(os.environ.get("TARNWELL_REG_COUNT", "300"))
 GEN = ["HKCU\\Software\\Gen", "HKLM\\Software\\Gen", "HKLM\\Software\\WOW6432Node\\Gen"]
 POLICY = "HKLM\\SOFTWARE\\Policies\\Microsoft\\Windows\\Personalization"
 CREATIVE = "HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Lock Screen\\Creative"
-# Commands run in turn before the inputs, split at "|"; {out} is a file to export to.
+# Commands run in turn before the inputs, split at "|"; {out} is a file to export to. The
+# k<n> ADDs once disagreed; the ADDs in capitals are those the program launches.
 SCRIPT = [[token.format(S="HKCU\\Software\\Gen\\S", P=POLICY, C=CREATIVE, x="x" * 90, _=" ",
                         out="{out}") for token in command.split()] for command in r"""
     add {S} /v sz /d a"b\c /f | add {S} /v e /f | add {S} /ve /d x /f | add {S} /v o /d first /f
