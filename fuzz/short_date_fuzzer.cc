@@ -16,8 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   time.second = data[6] % 60;
   TimeStampFormat format;
   format.twelve_hour = data[6] & 0x20;
-  format.hour_leading_zero = data[6] & 0x40;
-  format.designator_first = data[6] & 0x80;
+  format.designator_first = data[6] & 0x40;
   format.short_date.assign(reinterpret_cast<const char*>(data) + 7, size - 7);
   FormatTimeStamp(format, time);
   return 0;
