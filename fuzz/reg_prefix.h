@@ -25,9 +25,9 @@ inline void RunReg(const reg::Arguments& arguments) {
       prefix + "/system.reg",
       header +
           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Locked]\n#access=0x00020019\n\n"
-          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Quorvane\\Lumivale]\n\"Path\"=\"C:\\\\a "
-          "b\"\n"
-          "\"Blob\"=hex:00,01,ff\n\"Random\"=dword:00000001\n\n;; end of hive\n");
+          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Quorvane\\Lumivale]\n"
+          "\"Path\"=\"C:\\\\a\"\n\"Blob\"=hex:00,01,ff\n\"Random\"=dword:00000001\n"
+          "\n;; end of hive\n");
   testing_support::WriteWholeFile(
       prefix + "/user.reg",
       header + "[HKEY_CURRENT_USER\\Environment]\n\"TEMP\"=hex(2):25,50,25,00\n\n;; end of hive\n");
