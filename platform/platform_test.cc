@@ -40,15 +40,17 @@ using testing_support::ScratchFolder;
 using testing_support::SetEnvironment;
 using testing_support::WriteWholeFile;
 
-// Gives a file the hidden or the read-only attribute as the system keeps it.
-void SetAttribute(const std::string& host_path, uint32_t attribute) {
+// Gives a file the read-only attribute, or hidden and system ones, as the
+// system keeps them.
+void SetAttributes(const std::string& host_path, uint32_t attributes) {
 #ifdef _WIN32
-  ASSERT_TRUE(SetFileAttributesA(host_path.c_str(), attribute));
+  ASSERT_TRUE(SetFileAttributesA(host_path.c_str(), attributes));
 #else
-  if (attribute == kAttributeHidden)
-    ASSERT_EQ(setxattr(host_path.c_str(), "user.DOSATTRIB", "0x2", 3, 0), 0);
-  else
+  const std::string text = "0x" + std::to_string(attributes);  // Wine's form; single digits
+  if (attributes == kAttributeReadOnly)
     ASSERT_EQ(chmod(host_path.c_str(), 0444), 0);
+  else
+    ASSERT_EQ(setxattr(host_path.c_str(), "user.DOSATTRIB", text.data(), text.size(), 0), 0);
 #endif
 }
 
@@ -150,10 +152,10 @@ TEST_F(PlatformTest, ReplaceDeleteAndAttributes) {
   EXPECT_FALSE(platform_.ReplaceFile(Windows("new"), Windows("old")));
   EXPECT_EQ(platform_.LastError(), kErrorFileNotFound);
 
-  ASSERT_NO_FATAL_FAILURE(SetAttribute(folder_.Host("old"), kAttributeHidden));
-  EXPECT_EQ(Attributes(Windows("old")), kAttributeHidden);
+  ASSERT_NO_FATAL_FAILURE(SetAttributes(folder_.Host("old"), kAttributeHidden | kAttributeSystem));
+  EXPECT_EQ(Attributes(Windows("old")), kAttributeHidden | kAttributeSystem);
   WriteWholeFile(folder_.Host("ro"), "x");
-  ASSERT_NO_FATAL_FAILURE(SetAttribute(folder_.Host("ro"), kAttributeReadOnly));
+  ASSERT_NO_FATAL_FAILURE(SetAttributes(folder_.Host("ro"), kAttributeReadOnly));
   EXPECT_EQ(Attributes(Windows("ro")), kAttributeReadOnly);
   ASSERT_TRUE(platform_.ClearReadOnly(Windows("ro")));
   EXPECT_EQ(Attributes(Windows("ro")), 0u);
@@ -172,8 +174,8 @@ TEST_F(PlatformTest, FindFilesServesEachMaskInTurn) {
   std::filesystem::create_directories(folder_.Host("pics/c.jpg"));
   for (const char* name : {"a.JPG", "b.png", "ab.png", "h.jpg", "jpg"})
     WriteWholeFile(folder_.Host("pics/") + name, "x");
-  ASSERT_NO_FATAL_FAILURE(SetAttribute(folder_.Host("pics/h.jpg"), kAttributeHidden));
-  const std::vector<std::string> masks = {"*.jpg", "?.png", "*.gif", "A*", "*"};
+  ASSERT_NO_FATAL_FAILURE(SetAttributes(folder_.Host("pics/h.jpg"), kAttributeHidden));
+  const std::vector<std::string> masks = {"*.jpg", "?.png", "*.gif", "A*", "*.*"};
   const std::vector<std::string> expected[] = {
       {"a.JPG/0", "c.jpg/16", "h.jpg/2"},
       {"b.png/0"},
@@ -238,6 +240,7 @@ TEST_F(PlatformTest, LocaleFields) {
       {"C", {"M/d/yyyy", "/", ":", "0", "0", "AM", "PM", "0"}},
 #ifndef _WIN32
       {"de_DE.UTF-8", {"dd.MM.yyyy", ".", ":", "1", "1", "", "", "0"}},
+      {"en_US.UTF-8", {"MM/dd/yyyy", "/", ":", "0", "1", "AM", "PM", "0"}},
       {"ko_KR.UTF-8",
        {"yyyy\xEB\x85\x84 MM\xEC\x9B\x94 dd\xEC\x9D\xBC", "\xEB\x85\x84 ", "\xEC\x8B\x9C ", "1",
         "1", "\xEC\x98\xA4\xEC\xA0\x84", "\xEC\x98\xA4\xED\x9B\x84", "1"}},
@@ -366,7 +369,7 @@ TEST_F(PlatformTest, PrefixAndDrives) {
       EXPECT_EQ(ReadWholeFile(c.chosen + "/drive_c/Windows/Web/Screen/" + image.name), image.bytes);
     EXPECT_EQ(HostPath("c:/Windows\\..\\..\\Web"), c.chosen + "/drive_c/Web");
   }
-  EXPECT_EQ(HostPath("Z:\\etc\\hosts"), "/etc/hosts");
+  EXPECT_EQ(HostPath("z:\\etc\\hosts"), "/etc/hosts");
   EXPECT_EQ(HostPath("D:\\data"), "");
   EXPECT_EQ(WindowsPath(PrefixDirectory() + "/drive_c/Windows"), "C:\\Windows");
   EXPECT_EQ(Attributes("C:\\Windows\\Web\\Screen"), kAttributeDirectory);
