@@ -215,6 +215,11 @@ TEST_F(PlatformTest, PathsProcessAndClock) {
   EXPECT_NE(platform_.ErrorText(kErrorFileNotFound), denied);
   EXPECT_EQ(denied.substr(denied.size() - 2), "\r\n");
   EXPECT_EQ(platform_.AnsiToUtf16le("ab"), std::string("a\0b\0", 4));
+#ifdef _WIN32
+  bool wow64 = false;  // the 32-bit build runs in a 64-bit prefix, as on 64-bit Windows
+  ASSERT_TRUE(platform_.QueryWow64(&wow64));
+  EXPECT_EQ(wow64, sizeof(void*) == 4);
+#endif
 
   const std::time_t before = std::time(nullptr);
   const LocalTime now = platform_.Now();
