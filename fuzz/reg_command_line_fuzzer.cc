@@ -1,49 +1,20 @@
-// The stand-in's command-line parser: arbitrary arguments for every command,
-// run against a prefix holding good hives. Any message may come out, but
-// nothing may crash and the hives must still load afterwards.
-#include <cstddef>
-#include <cstdint>
-#include <string>
+// The stand-in's command lines, arguments separated by zero bytes: any
+// message may come out, but nothing may crash and the hives must still load.
+#include "fuzz/reg_prefix.h"
 
-#include "fuzz/sandbox.h"
-#include "tools/reg/reg.h"
-
-namespace {
-
-constexpr size_t kMaxArguments = 24;
-
-// A small valid file for IMPORT to read.
-constexpr char kImportFile[] =
-    "Windows Registry Editor Version 5.00\r\n\r\n"
-    "[HKEY_CURRENT_USER\\Software\\Fuzz]\r\n"
-    "\"Text\"=\"x\"\r\n"
-    "\"Number\"=dword:00000002\r\n";
-
-}  // namespace
-
-// The input: the arguments, separated by zero bytes.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string raw(reinterpret_cast<const char*>(data), size);
-  reg::Arguments arguments;
-  for (size_t start = 0; start <= raw.size() && arguments.size() < kMaxArguments;) {
-    size_t end = raw.find('\0', start);
-    if (end == std::string::npos) end = raw.size();
-    arguments.push_back(raw.substr(start, end - start));
-    start = end + 1;
-  }
-  // The file arguments of IMPORT and EXPORT stay inside the sandbox: the
-  // stand-in would otherwise read or replace any file on the machine.
-  fuzz::Sandbox& sandbox = fuzz::Sandbox::Get();
-  if (!arguments.empty() && reg::IsOption(arguments[0], "import") && arguments.size() > 1)
-    arguments[1] = sandbox.WindowsFile("in.reg");
-  if (!arguments.empty() && reg::IsOption(arguments[0], "export") && arguments.size() > 2)
-    arguments[2] = sandbox.WindowsFile("out.reg");
-
-  sandbox.Reset();
-  fuzz::WriteFileOrDie(sandbox.HostFile("in.reg"), kImportFile);
-  reg::Context context;
-  context.prefix = sandbox.prefix();
-  reg::Run(arguments, &context);
-  sandbox.CheckHivesReadable();
+  reg::Arguments arguments(1);
+  for (size_t i = 0; i < size && arguments.size() < 24; ++i)
+    data[i] ? arguments.back() += static_cast<char>(data[i]) : arguments.emplace_back();
+  // The files of IMPORT and EXPORT stay in the scratch folder.
+  testing_support::WriteWholeFile(
+      fuzz::Folder().Host("in.reg"),
+      "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\F]\r\n\"T\"=\"x\"\r\n");
+  std::filesystem::remove(fuzz::Folder().Host("out.reg"));
+  if (arguments.size() > 1 && reg::IsOption(arguments[0], "import"))
+    arguments[1] = fuzz::Folder().Windows("in.reg");
+  if (arguments.size() > 2 && reg::IsOption(arguments[0], "export"))
+    arguments[2] = fuzz::Folder().Windows("out.reg");
+  fuzz::RunReg(arguments);
   return 0;
 }
