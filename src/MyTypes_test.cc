@@ -7,7 +7,7 @@
 #include "platform/path.h"
 #include "src/Exception.h"
 #include "tests/support/fake_platform.h"
-#include "tests/support/temporary_directory.h"
+#include "tests/support/scratch.h"
 
 namespace {
 
@@ -15,16 +15,18 @@ using platform::LocaleField;
 
 TEST(TimeStampTest, RendersTheLocalesShortDateAndTime) {
   using Locale = std::map<LocaleField, std::string>;
-  const Locale us = {{LocaleField::kShortDate, "M/d/yyyy"}, {LocaleField::kAmDesignator, "AM"},
+  const Locale us = {{LocaleField::kShortDate, "M/d/yyyy"},
+                     {LocaleField::kAmDesignator, "AM"},
                      {LocaleField::kPmDesignator, "PM"}};
   const Locale german = {{LocaleField::kShortDate, "dd.MM.yyyy"},
                          {LocaleField::kDateSeparator, "."},
                          {LocaleField::kTimeFormat, "1"},
                          {LocaleField::kHourLeadingZero, "1"}};
-  const Locale designator_first = {
-      {LocaleField::kShortDate, "yyyy-MM-dd"}, {LocaleField::kTimeSeparator, "."},
-      {LocaleField::kAmDesignator, ""},        {LocaleField::kPmDesignator, "PM"},
-      {LocaleField::kTimeMarkPosition, "1"}};
+  const Locale designator_first = {{LocaleField::kShortDate, "yyyy-MM-dd"},
+                                   {LocaleField::kTimeSeparator, "."},
+                                   {LocaleField::kAmDesignator, ""},
+                                   {LocaleField::kPmDesignator, "PM"},
+                                   {LocaleField::kTimeMarkPosition, "1"}};
   struct Case {
     Locale locale;
     platform::LocalTime time;
@@ -101,10 +103,10 @@ const char kCreative[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Lock Scr
 class BackupTest : public ::testing::Test {
  protected:
   BackupTest() : scoped_(fake_) {}
-  void Save() { SaveLockScreenBackup(directory_.windows(), directory_.WindowsFile("x.log")); }
-  bool Exists(const char* name) { return platform::FileExists(directory_.WindowsFile(name)); }
+  void Save() { SaveLockScreenBackup(folder_.Windows(""), folder_.Windows("x.log")); }
+  bool Exists(const char* name) { return platform::FileExists(folder_.Windows(name)); }
 
-  TemporaryDirectory directory_;
+  testing_support::ScratchFolder folder_;
   FakePlatform fake_;
   platform::ScopedPlatform scoped_;
 };
