@@ -30,8 +30,8 @@ uint32_t FakePlatform::QueryValue(platform::RegistryKey key, const std::string& 
 
 bool FakePlatform::WriteFile(platform::FileHandle file, const void* data, uint32_t size,
                              uint32_t* written) {
-  if (!fail_writes) return real_.WriteFile(file, data, size, written);
-  real_.WriteFile(file, data, size / 2, written);
+  if (!fail_writes) return PosixPlatform::WriteFile(file, data, size, written);
+  PosixPlatform::WriteFile(file, data, size / 2, written);
   return Fail(platform::kErrorDiskFull);
 }
 
