@@ -1,9 +1,9 @@
-"""Runs the scenario suite against the target named by TARNWELL_E2E_TARGET:
+"""Runs the scenarios against the target named by TARNWELL_E2E_TARGET:
 
     python3 run_scenarios.py [unittest options]
 
-A win32 run on a machine whose kernel cannot run 32-bit programs says so in
-one line and ends with status 77, which CTest reports as skipped.
+A win32 run where the kernel cannot run 32-bit programs ends with status 77
+(skipped).
 """
 
 import os
@@ -11,23 +11,19 @@ import sys
 import unittest
 
 TESTS = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, TESTS)
+sys.path[:0] = [TESTS, os.path.join(TESTS, "e2e")]
 
 from harness import targets  # noqa: E402
 
-SKIPPED = 77
-
 
 def main(argv):
-    if targets.TARGET_NAME == "win32":
-        reason = targets.cannot_run_32_bit()
-        if reason:
-            print("win32 scenarios skipped: %s" % reason, flush=True)
-            return SKIPPED
-    suite = os.path.join(TESTS, "e2e")
-    sys.path.insert(0, suite)
-    program = unittest.main(module=None, exit=False,
-                            argv=[argv[0], "discover", "-s", suite, "-t", TESTS] + argv[1:])
+    reason = targets.TARGET_NAME == "win32" and targets.cannot_run_32_bit()
+    if reason:
+        print("win32 scenarios skipped: %s" % reason, flush=True)
+        return 77
+    program = unittest.main(module=None, exit=False, argv=[argv[0], "discover", "-s",
+                                                           os.path.join(TESTS, "e2e"), "-t",
+                                                           TESTS] + argv[1:])
     return 0 if program.result.wasSuccessful() else 1
 
 
