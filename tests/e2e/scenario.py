@@ -1,5 +1,6 @@
-"""What the scenarios share: the keys and values the program touches, what it
-writes, and a base class that gives each test a fresh target."""
+"""What the scenarios share: the keys and values the program touches and a
+base class that gives each test a fresh target, whose scratch folder is the
+current directory of every run and so, by default, the product directory."""
 
 import os
 import re
@@ -38,9 +39,6 @@ def stamp(moment):
 
 
 class ScenarioTest(unittest.TestCase):
-    """scratch is the current directory of every run, and so by default the
-    product directory."""
-
     def setUp(self):
         self.target = targets.new_target()
         self.addCleanup(self.target.close)
@@ -54,21 +52,21 @@ class ScenarioTest(unittest.TestCase):
         self.target.wait()
         self.ended = time.time()
         if silent:
-            self.assertEqual(result, targets.Result(0, b"", b""), args)
+            self.assertEqual(result, (0, b"", b""), args)
         return result
 
     def path(self, *names):
         return os.path.join(self.scratch, *names)
 
-    def read(self, host_path):
-        with open(host_path, "rb") as f:
+    def read(self, path):
+        with open(path, "rb") as f:
             return f.read()
 
-    def write(self, host_path, content=b"image"):
-        os.makedirs(os.path.dirname(host_path), exist_ok=True)
-        with open(host_path, "wb") as f:
+    def write(self, path, content=b"image"):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
             f.write(content)
-        return host_path
+        return path
 
     def log(self, directory=None):
         """The log's messages, each line checked to be a time stamp of this
@@ -77,39 +75,34 @@ class ScenarioTest(unittest.TestCase):
         if not os.path.exists(path):
             return None
         stamps = {stamp(s) for s in range(int(self.started) - 1, int(self.ended) + 2)}
-        messages = []
-        for line in re.findall(rb"[^\n]*\n", self.read(path)):
-            when, blanks, message = line.partition(b"  ")
-            self.assertIn(when, stamps, line)
-            self.assertTrue(message.endswith(b"\r\n"), line)
-            messages.append(message[:-2])
-        return messages
+        lines = [line.partition(b"  ") for line in re.findall(b"[^\n]*\n", self.read(path))]
+        for when, _, message in lines:
+            self.assertIn(when, stamps)
+            self.assertEqual(message[-2:], b"\r\n")
+        return [message[:-2] for _, _, message in lines]
 
     def reg(self, *args):
         return self.target.reg(*args, check=True)
 
     def import_reg(self, data):
-        """Imports registry-editor bytes."""
-        path = self.write(os.path.join(self.target.root, "import.reg"), data)
-        self.reg("import", self.target.windows_path(path))
+        self.reg("import", self.target.windows_path(self.write(self.target.root + "/i.reg", data)))
 
     def set_setting(self, name, data, kind="REG_SZ", view="/reg:32"):
         self.reg("add", SETTINGS, "/v", name, "/t", kind, "/d", data, "/f", view)
 
     def query(self, key, name):
         """(type, data) of a value as the registry tool prints it, or None."""
-        result = self.target.reg("query", key, "/v", name)
-        for line in result.stdout.decode("latin-1").splitlines():
-            fields = line.strip().split("    ", 2)
-            if result.returncode == 0 and fields[0].lower() == name.lower():
-                return fields[1], fields[2] if len(fields) == 3 else ""
+        for line in self.target.reg("query", key, "/v", name).stdout.decode("latin-1").splitlines():
+            fields = line.strip().split("    ", 2) + [""]
+            if fields[0].lower() == name.lower():
+                return tuple(fields[1:3])
         return None
 
     def policy_values(self):
         return [self.query(key, name) for key, name in VALUES]
 
     def assert_launched(self, expected):
-        """Where the target shows launches, exactly these were made."""
+        """Where the target shows the launches, exactly these were made."""
         launches = self.target.launches()
         if launches is not None:
             self.assertEqual(launches, sorted(expected))

@@ -1,10 +1,6 @@
-"""The targets the scenarios run against, named by TARNWELL_E2E_TARGET:
-"native" (build/native/bin/tarnwell on the emulated Windows), "wine" (the
-win64 build under wine64) and "win32" (the release archive's tarnwell.exe
-under the 32-bit loader, in a 64-bit prefix). Each target lives in its own
-temporary folder, HOME and the Wine or emulated prefix included. The build
-directories can be named by TARNWELL_NATIVE_BIN, TARNWELL_WIN64_BIN,
-TARNWELL_WIN32_BIN and TARNWELL_WIN32_ARCHIVE."""
+"""The targets of TARNWELL_E2E_TARGET: "native" (the emulated Windows), "wine"
+(the win64 build) and "win32" (the release archive's exe, a WOW64 process),
+each in its own temporary folder, HOME and prefix included."""
 
 import atexit
 import collections
@@ -73,8 +69,7 @@ def _wait_until(done):
 
 
 def _own_env(home, **variables):
-    """The environment, with HOME and the XDG folders inside a test's folder
-    and the C locale."""
+    """HOME and the XDG folders inside a test's folder, and the C locale."""
     os.makedirs(home, exist_ok=True)
     return dict(os.environ, LC_ALL="C.UTF-8", HOME=home, XDG_DATA_HOME=home + "/share",
                 XDG_CONFIG_HOME=home + "/config", XDG_CACHE_HOME=home + "/cache", **variables)
@@ -97,6 +92,9 @@ class Target:
 
     def reg(self, *args, check=False):
         return _run(self.reg_argv + list(args), self.env, self.scratch, check)
+
+    def launches(self):  # None: unseen
+        return None
 
     def close(self):
         if os.path.isdir(self.root):
@@ -139,8 +137,7 @@ class NativeTarget(Target):
             _wait_until(lambda: _try_flock(lock))
 
     def launches(self):
-        """The argument lists of the reg launches since the last call, sorted;
-        None where the target cannot see them."""
+        """The argument lists of the reg launches since the last call, sorted."""
         found = []
         for name in os.listdir(self.records):
             with open(os.path.join(self.records, name)) as f:
@@ -183,8 +180,7 @@ def _try_flock(lock):
 
 
 class _WineTemplate:
-    """One initialised 64-bit Wine prefix per run, with the stock pictures of
-    a native prefix; every Wine target gets a copy."""
+    """One 64-bit prefix with a native prefix's stock pictures, copied for each target."""
 
     path = None
 
@@ -205,7 +201,6 @@ class _WineTemplate:
 
 
 def _wine_env(prefix):
-    """Wine's environment for a prefix, with HOME beside the prefix."""
     env = _own_env(os.path.join(os.path.dirname(prefix), "home"), WINEPREFIX=prefix,
                    WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=")
     env.pop("DISPLAY", None)
@@ -239,7 +234,6 @@ def win64_exe():
 
 
 def win32_exe():
-    """The release archive's tarnwell.exe, unpacked once per run."""
     if not getattr(win32_exe, "path", None):
         archive = os.environ.get("TARNWELL_WIN32_ARCHIVE") or "".join(
             glob.glob(os.path.join(_ROOT, "build/win32/package/tarnwell-*-win32.zip"))[:1])
@@ -270,7 +264,7 @@ class WineTarget(Target):
         _wait_until(lambda: not self._launched())
 
     def _launched(self):
-        """Whether a process of this prefix runs that the prefix did not start for itself."""
+            # Any process of this prefix but those it runs for itself.
         marker = b"WINEPREFIX=" + os.fsencode(self.prefix)
         for pid in filter(str.isdigit, os.listdir("/proc")):
             with contextlib.suppress(OSError), open("/proc/%s/environ" % pid, "rb") as f:
@@ -280,9 +274,6 @@ class WineTarget(Target):
                     if name.lower() not in _WINE_OWN and not name.startswith(b"wineserver"):
                         return True
         return False
-
-    def launches(self):
-        return None
 
     def refuse_launches(self):
         # ShellExecute then finds no reg.exe.
