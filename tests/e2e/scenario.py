@@ -1,6 +1,5 @@
-"""What the scenarios share: the keys and values the program touches and a
-base class that gives each test a fresh target, whose scratch folder is the
-current directory of every run and so, by default, the product directory."""
+"""The keys and values the program touches, and a base class that gives each
+test a fresh target; its scratch folder is the current directory of every run."""
 
 import os
 import re
@@ -21,8 +20,7 @@ NUMBERS = [("REG_DWORD", "0x1"), ("REG_DWORD", "0x0"), ("REG_DWORD", "0x0")]  # 
 NATIVE = targets.TARGET_NAME == "native"
 
 
-def apply_launches(image):
-    """The reg argument lists that set an image, sorted as launches() gives them."""
+def apply_launches(image):  # the reg arguments that set an image
     data = [("REG_SZ", image), ("REG_DWORD", "1"), ("REG_DWORD", "0"), ("REG_DWORD", "0")]
     return sorted(("ADD", key, "/V", name, "/T", kind, "/D", value, "/F")
                   for (key, name), (kind, value) in zip(VALUES, data))
@@ -55,7 +53,7 @@ class ScenarioTest(unittest.TestCase):
             self.assertEqual(result, (0, b"", b""), args)
         return result
 
-    def path(self, *names):
+    def path(self, *names):  # in scratch
         return os.path.join(self.scratch, *names)
 
     def read(self, path):
@@ -90,8 +88,7 @@ class ScenarioTest(unittest.TestCase):
     def set_setting(self, name, data, kind="REG_SZ", view="/reg:32"):
         self.reg("add", SETTINGS, "/v", name, "/t", kind, "/d", data, "/f", view)
 
-    def query(self, key, name):
-        """(type, data) of a value as the registry tool prints it, or None."""
+    def query(self, key, name):  # (type, data) as the registry tool prints them, or None
         for line in self.target.reg("query", key, "/v", name).stdout.decode("latin-1").splitlines():
             fields = line.strip().split("    ", 2) + [""]
             if fields[0].lower() == name.lower():
@@ -101,8 +98,7 @@ class ScenarioTest(unittest.TestCase):
     def policy_values(self):
         return [self.query(key, name) for key, name in VALUES]
 
-    def assert_launched(self, expected):
-        """Where the target shows the launches, exactly these were made."""
+    def assert_launched(self, expected):  # where the target shows them
         launches = self.target.launches()
         if launches is not None:
             self.assertEqual(launches, sorted(expected))

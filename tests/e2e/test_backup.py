@@ -28,13 +28,11 @@ def utf16(ansi):
 
 class BackupTest(ScenarioTest):
     def test_bytes_of_the_backup(self):
-        control = "C:\\a\r\nb\t.jpg"
+        control, one, zero = "C:\\a\r\nb\t.jpg", NO_CHANGE + b"dword:00000001", NO_LOCK + b"dword:00000000"
         cases = {  # value lines: lines 4-6 and 8 of the backup (default: deletions)
             "no values": ([], [], {}),
-            "numbers": ([NO_CHANGE + b"dword:00000001", NO_LOCK + b"dword:00000000"],
-                        [FLAGS + b"dword:0000001A"], {1: NO_CHANGE + b"dword:00000001",
-                                                      2: NO_LOCK + b"dword:00000000",
-                                                      3: FLAGS + b"dword:0000001a"}),
+            "numbers": ([one, zero], [FLAGS + b"dword:0000001A"],
+                        {1: one, 2: zero, 3: FLAGS + b"dword:0000001a"}),
             "backslashes": ([IMAGE + b'"\\\\\\\\server\\\\a.jpg"'], [], None),
             "quotes": ([IMAGE + b'"say \\"cheese\\""'], [], None),
             "empty text": ([IMAGE + b'""'], [], None),
@@ -82,55 +80,32 @@ class BackupTest(ScenarioTest):
 
 
 class RestoreTest(ScenarioTest):
-    def values(self):
-        """The four values' lines as the registry tool exports them, or None each."""
-        path, found = self.target.root + "/export.reg", []
-        for key, name in VALUES:
-            text = ""
-            if self.target.reg("export", key, self.target.windows_path(path), "/y")[0] == 0:
-                text = self.read(path).decode("utf-16").replace("\\\r\n  ", "")
-            found.append([line for line in text.split("\r\n") if line.startswith('"%s"' % name)])
-        return found
-
     def test_uninstall_brings_back_what_install_saw(self):
-        ansi = "utf-8" if self.target.name == "native" else "cp1252"
-        cases = {
-            "absent values": [],
-            "ordinary values": [IMAGE + b'"C:\\\\Pics\\\\old.jpg"', NO_CHANGE + b"dword:00000000",
-                                NO_LOCK + b"dword:00000001"],
-            "quotes and backslashes": [as_hex(b'C:\\x "q" \\\\y\\\0')],
-            "control characters and letters outside ASCII": [
-                as_hex("C:\\caf\u00e9\r\n\u00c4\x01.jpg\0".encode(ansi))],
-        }
-        product = self.path("with  blanks")
-        os.mkdir(product)
-        for number, (case, policy) in enumerate(cases.items()):
-            # The product directory by its full path, or relative to the current one.
-            path = os.path.basename(product) if number % 2 else self.target.windows_path(product)
-            with self.subTest(case, path=path):
-                self.set_setting("Path", path)
+        odd = "C:\\x \"q\" \\\\caf\u00e9\r\n\u00c4\x01.jpg\0"  # of the UTF-16LE form
+        odd = odd.encode("utf-8" if self.target.name == "native" else "cp1252")
+        os.mkdir(self.path("with  blanks"))
+        for path, policy in [(self.path("with  blanks"), [IMAGE + b'"C:\\\\a.jpg"', NO_LOCK + b"dword:1"]),
+                             ("with  blanks", [as_hex(odd)])]:  # relative to the current directory
+            with self.subTest(path=path):
+                self.set_setting("Path", self.target.windows_path(path) if "/" in path else path)
                 self.import_reg(reg_file(policy, [FLAGS + b"dword:0000001a"]))
-                before = self.values()
-                self.run_tarnwell("/install")
-                self.run_tarnwell()
-                self.assertNotEqual(self.values(), before)
+                before = self.policy_values()
+                for args in ("/install",), ():
+                    self.run_tarnwell(*args)
+                self.assertNotEqual(self.policy_values(), before)
                 self.target.launches()  # only the import's matter here
                 self.run_tarnwell("/uninstall")
-                self.assertEqual(self.values(), before)
-                self.assert_launched([("IMPORT", self.target.windows_path(product) + "\\reg.dat")])
-                self.assertEqual(os.listdir(product), ["reg.dat"])
-                os.remove(os.path.join(product, "reg.dat"))
+                self.assertEqual(self.policy_values(), before)
+                self.assert_launched([("IMPORT", self.scratch_win + "\\with  blanks\\reg.dat")])
+                os.remove(self.path("with  blanks", "reg.dat"))
 
     def test_backup_is_kept_never_overwritten_and_its_refused_import_logged(self):
         self.run_tarnwell("/install")
         first = self.read(self.path("reg.dat"))
-        for _ in range(2):
-            self.run_tarnwell()
-            self.run_tarnwell("/uninstall")
-            self.assertEqual(self.policy_values(), NONE_SET)
-            self.run_tarnwell()
-            self.run_tarnwell("/install")
+        for args in [(), ("/install",), (), ("/uninstall",)] * 2:
+            self.run_tarnwell(*args)
             self.assertEqual(self.read(self.path("reg.dat")), first)
+        self.assertEqual(self.policy_values(), NONE_SET)
         self.target.refuse_launches()
         self.run_tarnwell("/uninstall")
         self.assertEqual(self.log(), [b"Import registry file error: %s\\reg.dat" %

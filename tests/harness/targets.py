@@ -22,6 +22,9 @@ TARGET_NAME = os.environ.get("TARNWELL_E2E_TARGET", "native")
 _WINE, _WINE32, _WINESERVER = ("/usr/lib/wine/wine64", "/usr/bin/wine",
                                "/usr/lib/wine/wineserver")
 _ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+# Processes a Wine prefix runs for itself.
+_WINE_OWN = {b"services.exe", b"winedevice.exe", b"plugplay.exe", b"svchost.exe", b"rpcss.exe",
+             b"explorer.exe", b"conhost.exe", b"wineboot.exe"}
 
 
 def new_target():
@@ -36,7 +39,6 @@ def cannot_run_32_bit():
         if error.errno != errno.ENOEXEC:
             raise
         return "the kernel cannot run 32-bit programs"
-    return None
 
 
 def _bin(preset, name):
@@ -68,6 +70,11 @@ def _wait_until(done):
         time.sleep(0.01)
 
 
+def _try_flock(file, operation):
+    with contextlib.suppress(BlockingIOError):
+        return fcntl.flock(file, operation) or True
+
+
 def _own_env(home, **variables):
     """HOME and the XDG folders inside a test's folder, and the C locale."""
     os.makedirs(home, exist_ok=True)
@@ -84,11 +91,8 @@ class Target:
         self.drive_c = os.path.join(self.prefix, "drive_c")
         os.mkdir(self.scratch)
 
-    def windows_path(self, host):
-        relative = os.path.relpath(host, self.drive_c)
-        if relative.startswith(".."):
-            return "Z:" + os.path.abspath(host).replace("/", "\\")
-        return "C:\\" + relative.replace("/", "\\").lstrip(".")
+    def windows_path(self, host):  # on Z:, the host's root
+        return "Z:" + os.path.abspath(host).replace("/", "\\")
 
     def reg(self, *args, check=False):
         return _run(self.reg_argv + list(args), self.env, self.scratch, check)
@@ -111,18 +115,17 @@ class NativeTarget(Target):
     def __init__(self):
         super().__init__()
         self.reg_argv = [_bin("native", "reg")]
-        bin_dir, self.records = os.path.join(self.root, "bin"), os.path.join(self.root, "launches")
-        os.mkdir(bin_dir)
+        self.records = os.path.join(self.root, "launches")
+        os.makedirs(os.path.join(self.root, "bin"))
         os.mkdir(self.records)
-        self.program = shutil.copy(_bin("native", "tarnwell"), os.path.join(bin_dir, "lumen"))
-        self.recorder = os.path.join(bin_dir, "reg")
+        self.program = shutil.copy(_bin("native", "tarnwell"), self.root + "/bin/lumen")
+        self.recorder = self.root + "/bin/reg"
         with open(self.recorder, "w") as f:
             f.write('#!/bin/sh\nprintf "%%s\\0" "$@" >"$(mktemp %s/XXXXXX)"\nexec %s "$@"\n' %
                     (shlex.quote(self.records), shlex.quote(self.reg_argv[0])))
         os.chmod(self.recorder, 0o755)
         path = [p for p in os.environ["PATH"].split(":") if not os.path.exists(p + "/reg")]
-        self.env = _own_env(os.path.join(self.root, "home"), TARNWELL_PREFIX=self.prefix,
-                            PATH=":".join(path))
+        self.env = _own_env(self.root + "/home", TARNWELL_PREFIX=self.prefix, PATH=":".join(path))
         self.reg("query", "HKLM")  # lays out the fresh prefix
         self.stock = os.path.join(self.drive_c, "Windows", "Web", "Screen")
 
@@ -132,9 +135,8 @@ class NativeTarget(Target):
 
     def wait(self):
         # Each launched process holds this lock shared for as long as it lives.
-        with contextlib.suppress(FileNotFoundError), \
-                open(os.path.join(self.prefix, ".launches.lock")) as lock:
-            _wait_until(lambda: _try_flock(lock))
+        with open(os.path.join(self.prefix, ".launches.lock"), "a") as lock:
+            _wait_until(lambda: _try_flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB))
 
     def launches(self):
         """The argument lists of the reg launches since the last call, sorted."""
@@ -158,25 +160,12 @@ class NativeTarget(Target):
 
     @contextlib.contextmanager
     def hold_open(self, path, share_read):
-        """Another process holds the file open, letting others read it or not."""
-        holder = subprocess.Popen(["flock", "-s" if share_read else "-x", path, "sh", "-c",
-                                   "echo ready; exec cat"], stdin=subprocess.PIPE,
-                                  stdout=subprocess.PIPE)
-        try:
-            holder.stdout.readline()
-            yield
-        finally:
-            holder.communicate()
+        """Holds the file open as another process, letting others read it or not."""
+        with open(path) as held:
+            yield _try_flock(held, fcntl.LOCK_SH if share_read else fcntl.LOCK_EX)
 
     def _end(self):
         self.wait()
-
-
-def _try_flock(lock):
-    try:
-        return fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB) or True
-    except BlockingIOError:
-        return False
 
 
 class _WineTemplate:
@@ -203,9 +192,7 @@ class _WineTemplate:
 def _wine_env(prefix):
     env = _own_env(os.path.join(os.path.dirname(prefix), "home"), WINEPREFIX=prefix,
                    WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=")
-    env.pop("DISPLAY", None)
-    env.pop("WAYLAND_DISPLAY", None)
-    return env
+    return {name: value for name, value in env.items() if "DISPLAY" not in name}
 
 
 def _copy_prefix(template, destination):
@@ -229,19 +216,14 @@ def is_32_bit(exe):
     return image[pe + 4:pe + 6] == b"\x4c\x01"  # IMAGE_FILE_MACHINE_I386
 
 
-def win64_exe():
-    return _bin("win64", "tarnwell.exe")
-
-
-def win32_exe():
-    if not getattr(win32_exe, "path", None):
-        archive = os.environ.get("TARNWELL_WIN32_ARCHIVE") or "".join(
-            glob.glob(os.path.join(_ROOT, "build/win32/package/tarnwell-*-win32.zip"))[:1])
-        directory = tempfile.mkdtemp(prefix="tarnwell-shipped-")
-        atexit.register(shutil.rmtree, directory, ignore_errors=True)
-        with zipfile.ZipFile(archive) as opened:
-            win32_exe.path = opened.extract("tarnwell.exe", directory)
-    return win32_exe.path
+def _shipped_exe():
+    """The release archive's tarnwell.exe, unpacked."""
+    archive = os.environ.get("TARNWELL_WIN32_ARCHIVE") or "".join(
+        glob.glob(os.path.join(_ROOT, "build/win32/package/tarnwell-*-win32.zip"))[:1])
+    directory = tempfile.mkdtemp(prefix="tarnwell-shipped-")
+    atexit.register(shutil.rmtree, directory, ignore_errors=True)
+    with zipfile.ZipFile(archive) as opened:
+        return opened.extract("tarnwell.exe", directory)
 
 
 class WineTarget(Target):
@@ -250,10 +232,13 @@ class WineTarget(Target):
 
     def __init__(self):
         super().__init__()
-        self.program = win32_exe() if self.name == "win32" else win64_exe()
+        self.program = self.exe()
         _copy_prefix(_WineTemplate.get(), self.prefix)
         self.env = _wine_env(self.prefix)
         self.stock = os.path.join(self.drive_c, "windows", "Web", "Screen")
+
+    def exe(self):
+        return _bin("win64", "tarnwell.exe")
 
     def run(self, *args, cwd=None, env=None, program=None):
         program = program or self.program
@@ -264,7 +249,7 @@ class WineTarget(Target):
         _wait_until(lambda: not self._launched())
 
     def _launched(self):
-            # Any process of this prefix but those it runs for itself.
+        """Whether a process of this prefix runs but those it runs for itself."""
         marker = b"WINEPREFIX=" + os.fsencode(self.prefix)
         for pid in filter(str.isdigit, os.listdir("/proc")):
             with contextlib.suppress(OSError), open("/proc/%s/environ" % pid, "rb") as f:
@@ -290,11 +275,11 @@ class WineTarget(Target):
         _run([_WINESERVER, "-w"], self.env, "/")
 
 
-_WINE_OWN = {b"services.exe", b"winedevice.exe", b"plugplay.exe", b"svchost.exe", b"rpcss.exe",
-             b"explorer.exe", b"conhost.exe", b"wineboot.exe"}
-
-
 class Win32Target(WineTarget):
     """The shipped 32-bit program finds syswow64's reg.exe; neither is left."""
 
-    name, system_dirs = "win32", ["syswow64", "system32"]
+    name, system_dirs, shipped = "win32", ["syswow64", "system32"], []
+
+    def exe(self):
+        self.shipped[:] = self.shipped or [_shipped_exe()]  # unpacked once per run
+        return self.shipped[0]
