@@ -79,14 +79,12 @@ class ScenarioTest(unittest.TestCase):
             self.assertEqual(message[-2:], b"\r\n")
         return [message[:-2] for _, _, message in lines]
 
-    def reg(self, *args):
-        return self.target.reg(*args, check=True)
-
     def import_reg(self, data):
-        self.reg("import", self.target.windows_path(self.write(self.target.root + "/i.reg", data)))
+        path = self.target.windows_path(self.write(self.target.root + "/i.reg", data))
+        self.target.reg("import", path, check=True)
 
     def set_setting(self, name, data, kind="REG_SZ", view="/reg:32"):
-        self.reg("add", SETTINGS, "/v", name, "/t", kind, "/d", data, "/f", view)
+        self.target.reg("add", SETTINGS, "/v", name, "/t", kind, "/d", data, "/f", view, check=True)
 
     def query(self, key, name):  # (type, data) as the registry tool prints them, or None
         for line in self.target.reg("query", key, "/v", name).stdout.decode("latin-1").splitlines():

@@ -11,9 +11,10 @@ DELETIONS = [b'"%s"=-' % name.encode() for _, name in VALUES]
 IMAGE, NO_CHANGE, NO_LOCK, FLAGS = (b'"%s"=' % name.encode() for _, name in VALUES)
 
 
-def reg_file(policy=(), creative=(), header=VERSION):
-    """Registry-editor bytes: the policy key with these lines, then the user key."""
-    lines = [header, POLICY_LINE] + list(policy) + [CREATIVE_LINE] + list(creative)
+def reg_file(policy=[], creative=[], header=VERSION):
+    """Registry-editor bytes: the policy key (unless None) with these lines, then the user key."""
+    lines = [header] + ([POLICY_LINE] + policy if policy is not None else []) + [CREATIVE_LINE]
+    lines += creative
     return b"\r\n".join(lines) + b"\r\n"
 
 
@@ -53,31 +54,18 @@ class BackupTest(ScenarioTest):
             with self.subTest(case):
                 for key, _ in VALUES[::3]:
                     self.target.reg("delete", key, "/f")
-                if policy is None:  # no policy key
-                    self.import_reg(b"\r\n".join([VERSION, CREATIVE_LINE, creative[0], b""]))
-                else:
-                    self.import_reg(reg_file(policy, creative))
+                self.import_reg(reg_file(policy, creative))
                 self.run_tarnwell("/install")
                 lines = {0: policy[0]} if lines is None else lines
                 expected = reg_file([lines.get(i, DELETIONS[i]) for i in range(3)],
                                     [lines.get(3, DELETIONS[3])], VERSION)
                 self.assertEqual(self.read(self.path("reg.dat")),
                                  utf16(expected) if case == "a control character" else expected)
-                self.assertEqual(self.log(), [b"Registry read error: \\" + key[5:].encode()
-                                              for key, _ in VALUES[::3]] if "errors" in case
-                                 else None)
+                errors = [b"Registry read error: \\" + key[5:].encode() for key, _ in VALUES[::3]]
+                self.assertEqual(self.log(), errors if "errors" in case else None)
                 for name in os.listdir(self.scratch):
                     os.remove(self.path(name))
         self.assert_launched([])
-
-    def test_leftover_temporary_file_gives_way(self):
-        for attributes in ({"readonly": True}, {"readonly": True, "hidden": True, "system": True}):
-            with self.subTest(**attributes):
-                self.target.set_attributes(self.write(self.path("reg.dat.tmp")), **attributes)
-                self.run_tarnwell("/install")
-                self.assertEqual(os.listdir(self.scratch), ["reg.dat"])
-                os.remove(self.path("reg.dat"))
-
 
 class RestoreTest(ScenarioTest):
     def test_uninstall_brings_back_what_install_saw(self):
@@ -100,7 +88,11 @@ class RestoreTest(ScenarioTest):
                 os.remove(self.path("with  blanks", "reg.dat"))
 
     def test_backup_is_kept_never_overwritten_and_its_refused_import_logged(self):
+        # A leftover temporary file gives way.
+        tmp = self.write(self.path("reg.dat.tmp"))
+        self.target.set_attributes(tmp, hidden=True, system=True, readonly=True)
         self.run_tarnwell("/install")
+        self.assertEqual(os.listdir(self.scratch), ["reg.dat"])
         first = self.read(self.path("reg.dat"))
         for args in [(), ("/install",), (), ("/uninstall",)] * 2:
             self.run_tarnwell(*args)
@@ -153,9 +145,8 @@ class BackupCheckTest(ScenarioTest):
         deletions = reg_file(DELETIONS[:3], DELETIONS[3:])
         self.uninstall({
             "the header alone": VERSION,
-            "one key, fewer values": reg_file([NO_LOCK + b"dword:1"])[:-len(CREATIVE_LINE) - 2],
-            "the keys in the other order": VERSION + b"\r\n" + CREATIVE_LINE + b"\r\n" + FLAGS +
-            b"dword:0000001A\r\n" + POLICY_LINE + b"\r\n" + DELETIONS[0] + b"\r\n",
+            "one key in the other order, fewer values": b"\r\n".join(
+                [VERSION, CREATIVE_LINE, FLAGS + b"dword:0000001A", POLICY_LINE, DELETIONS[0], b""]),
             "unescaped quotes of older backups": deletions.replace(
                 DELETIONS[0], IMAGE + b'"C:\\\\say "cheese".jpg"'),
             "an ANSI text as hex": deletions.replace(DELETIONS[0], as_hex(b"a\r\nb\0")),

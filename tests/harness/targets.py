@@ -32,7 +32,6 @@ def new_target():
 
 
 def cannot_run_32_bit():
-    """Why this kernel cannot run 32-bit programs, or None."""
     try:
         subprocess.run(["/usr/lib/wine/wine", "--version"], capture_output=True)
     except OSError as error:
@@ -107,8 +106,7 @@ class Target:
 
 
 class NativeTarget(Target):
-    """The native build, run as a copy named "lumen" beside a `reg` that
-    records each launch's arguments and then runs the real one."""
+    """The native build as a copy named "lumen", beside a `reg` that records its launches."""
 
     name, module = "native", "lumen"
 
@@ -139,7 +137,7 @@ class NativeTarget(Target):
             _wait_until(lambda: _try_flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB))
 
     def launches(self):
-        """The argument lists of the reg launches since the last call, sorted."""
+        # The argument lists of the reg launches since the last call.
         found = []
         for name in os.listdir(self.records):
             with open(os.path.join(self.records, name)) as f:
@@ -160,7 +158,6 @@ class NativeTarget(Target):
 
     @contextlib.contextmanager
     def hold_open(self, path, share_read):
-        """Holds the file open as another process, letting others read it or not."""
         with open(path) as held:
             yield _try_flock(held, fcntl.LOCK_SH if share_read else fcntl.LOCK_EX)
 
@@ -216,12 +213,9 @@ def is_32_bit(exe):
     return image[pe + 4:pe + 6] == b"\x4c\x01"  # IMAGE_FILE_MACHINE_I386
 
 
-def _shipped_exe():
-    """The release archive's tarnwell.exe, unpacked."""
+def _shipped_exe(directory):
     archive = os.environ.get("TARNWELL_WIN32_ARCHIVE") or "".join(
         glob.glob(os.path.join(_ROOT, "build/win32/package/tarnwell-*-win32.zip"))[:1])
-    directory = tempfile.mkdtemp(prefix="tarnwell-shipped-")
-    atexit.register(shutil.rmtree, directory, ignore_errors=True)
     with zipfile.ZipFile(archive) as opened:
         return opened.extract("tarnwell.exe", directory)
 
@@ -232,13 +226,11 @@ class WineTarget(Target):
 
     def __init__(self):
         super().__init__()
-        self.program = self.exe()
+        self.program = (_shipped_exe(self.root) if self.name == "win32" else
+                        _bin("win64", "tarnwell.exe"))
         _copy_prefix(_WineTemplate.get(), self.prefix)
         self.env = _wine_env(self.prefix)
         self.stock = os.path.join(self.drive_c, "windows", "Web", "Screen")
-
-    def exe(self):
-        return _bin("win64", "tarnwell.exe")
 
     def run(self, *args, cwd=None, env=None, program=None):
         program = program or self.program
@@ -249,7 +241,6 @@ class WineTarget(Target):
         _wait_until(lambda: not self._launched())
 
     def _launched(self):
-        """Whether a process of this prefix runs but those it runs for itself."""
         marker = b"WINEPREFIX=" + os.fsencode(self.prefix)
         for pid in filter(str.isdigit, os.listdir("/proc")):
             with contextlib.suppress(OSError), open("/proc/%s/environ" % pid, "rb") as f:
@@ -267,7 +258,7 @@ class WineTarget(Target):
 
     def set_attributes(self, path, hidden=False, system=False, readonly=False):
         for flag, on in (("h", hidden), ("s", system), ("r", readonly)):
-            if on:
+            if on:  # the file is new: there is nothing to clear
                 _run([_WINE, "attrib", "+" + flag, self.windows_path(path)], self.env, "/", True)
 
     def _end(self):
@@ -276,10 +267,6 @@ class WineTarget(Target):
 
 
 class Win32Target(WineTarget):
-    """The shipped 32-bit program finds syswow64's reg.exe; neither is left."""
+    """The release archive's program, which finds syswow64's reg.exe."""
 
-    name, system_dirs, shipped = "win32", ["syswow64", "system32"], []
-
-    def exe(self):
-        self.shipped[:] = self.shipped or [_shipped_exe()]  # unpacked once per run
-        return self.shipped[0]
+    name, system_dirs = "win32", ["syswow64", "system32"]
