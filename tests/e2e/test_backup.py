@@ -68,7 +68,7 @@ class BackupTest(ScenarioTest):
         self.assert_launched([])
 
 class RestoreTest(ScenarioTest):
-    def test_uninstall_brings_back_what_install_saw(self):
+    def test_uninstall_brings_back_what_install_saw_and_the_backup_is_kept(self):
         odd = "C:\\x \"q\" \\\\caf\u00e9\r\n\u00c4\x01.jpg\0"  # of the UTF-16LE form
         odd = odd.encode("utf-8" if self.target.name == "native" else "cp1252")
         os.mkdir(self.path("with  blanks"))
@@ -78,26 +78,24 @@ class RestoreTest(ScenarioTest):
                 self.set_setting("Path", self.target.windows_path(path) if "/" in path else path)
                 self.import_reg(reg_file(policy, [FLAGS + b"dword:0000001a"]))
                 before = self.policy_values()
-                for args in ("/install",), ():
-                    self.run_tarnwell(*args)
+                self.run_tarnwell("/install")
+                first = self.read(self.path("with  blanks", "reg.dat"))
+                self.run_tarnwell()
                 self.assertNotEqual(self.policy_values(), before)
                 self.target.launches()  # only the import's matter here
                 self.run_tarnwell("/uninstall")
                 self.assertEqual(self.policy_values(), before)
                 self.assert_launched([("IMPORT", self.scratch_win + "\\with  blanks\\reg.dat")])
+                self.run_tarnwell()
+                self.run_tarnwell("/install")
+                self.assertEqual(self.read(self.path("with  blanks", "reg.dat")), first)
                 os.remove(self.path("with  blanks", "reg.dat"))
 
-    def test_backup_is_kept_never_overwritten_and_its_refused_import_logged(self):
-        # A leftover temporary file gives way.
+    def test_leftover_temporary_file_gives_way_and_a_refused_import_is_logged(self):
         tmp = self.write(self.path("reg.dat.tmp"))
         self.target.set_attributes(tmp, hidden=True, system=True, readonly=True)
         self.run_tarnwell("/install")
         self.assertEqual(os.listdir(self.scratch), ["reg.dat"])
-        first = self.read(self.path("reg.dat"))
-        for args in [(), ("/install",), (), ("/uninstall",)] * 2:
-            self.run_tarnwell(*args)
-            self.assertEqual(self.read(self.path("reg.dat")), first)
-        self.assertEqual(self.policy_values(), NONE_SET)
         self.target.refuse_launches()
         self.run_tarnwell("/uninstall")
         self.assertEqual(self.log(), [b"Import registry file error: %s\\reg.dat" %
@@ -125,7 +123,6 @@ class BackupCheckTest(ScenarioTest):
             "a default value": reg_file([value, b'@="x"']),
             "text for a number": reg_file([NO_CHANGE + b'"1"', value]),
             "expandable text": reg_file([value, as_hex(b"C\0\0\0", 2)]),
-            "binary for a number": reg_file([value, NO_CHANGE + b"hex:01,00,00,00"]),
             "a value under the other key": reg_file([value], [value]),
             "a value before any key": reg_file([], [], VERSION + b"\r\n" + value),
             "a value twice": reg_file([value, value]),
@@ -134,7 +131,6 @@ class BackupCheckTest(ScenarioTest):
             "a line continued": reg_file([IMAGE + b"hex(1):41,00,\\", b"  00,00", value]),
             "a control character": reg_file([value, IMAGE + b'"a\x00b"']),
             "another header": reg_file([value], [], b"REGEDIT4\r\n"),
-            "the other form with another key": utf16(reg_file([value, other])),
         }, b"Not a lock-screen backup file:")
         self.assertEqual(self.policy_values(), NONE_SET)
         self.assertIsNone(self.query(r"HKLM\SOFTWARE\Tarnwell", "x"))

@@ -1,5 +1,4 @@
-"""The log: the lines it loses, and its trimming at 1 MiB. A "/uninstall"
-without reg.dat adds one known line."""
+"""The lines the log loses, and its trimming; "/uninstall" without reg.dat adds one line."""
 
 import os
 

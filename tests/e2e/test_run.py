@@ -1,5 +1,4 @@
-"""The job the arguments choose, the settings, the image a run without
-arguments draws and applies, and the report that ends a failed run."""
+"""The job, the settings, the image a run draws and applies, and the error report."""
 
 import os
 import re
@@ -47,8 +46,7 @@ class RunTest(ScenarioTest):
         self.run_tarnwell("/uninstall", cwd=os.path.join(self.target.drive_c, "work"))
         self.assertEqual(self.log(self.target.drive_c), [b"No data registry file: \\reg.dat"])
 
-    def test_report(self):
-        """A failure no routine guards ends the run with a report and status 1."""
+    def test_unguarded_failure_ends_the_run_with_the_report(self):
         cases = [(("/install",), "Path", '"%s\\\\%s"' % (self.scratch_win.replace("\\", "\\\\"), bad),
                   b'EFCreateError.*\r\nCannot create file "' + re.escape(
                       (self.scratch_win + "\\" + bad.replace('\\"', '"')).encode()) +

@@ -1,6 +1,5 @@
-"""Runs a Windows program in a fresh copy of the run's Wine prefix, passing its
-output and status through: run_in_wine.py PROGRAM.exe [ARGUMENTS...]. A 32-bit
-one where the kernel cannot run it ends with 77 (skipped)."""
+"""run_in_wine.py PROGRAM.exe [ARGUMENTS...]: runs it in a fresh Wine prefix, passing its
+output and status through; 77 (skipped) for a 32-bit one the kernel cannot run."""
 
 import os
 import sys

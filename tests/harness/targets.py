@@ -40,12 +40,9 @@ def cannot_run_32_bit():
         return "the kernel cannot run 32-bit programs"
 
 
-def _bin(preset, name):
+def _bin(preset, name):  # a built program
     directory = os.environ.get("TARNWELL_%s_BIN" % preset.upper())
-    path = os.path.join(directory or os.path.join(_ROOT, "build", preset, "bin"), name)
-    if not os.path.isfile(path):
-        raise RuntimeError("%s not found; build it first" % path)
-    return os.path.abspath(path)
+    return os.path.abspath(os.path.join(directory or _ROOT + "/build/" + preset + "/bin", name))
 
 
 def _run(argv, env, cwd, check=False, **options):
@@ -62,11 +59,11 @@ def _run(argv, env, cwd, check=False, **options):
 
 
 def _wait_until(done):
-    deadline = time.monotonic() + TIMEOUT
-    while not done():
-        if time.monotonic() > deadline:
-            raise AssertionError("launched processes still running")
+    for _ in range(TIMEOUT * 100):
+        if done():
+            return
         time.sleep(0.01)
+    raise AssertionError("launched processes still running")
 
 
 def _try_flock(file, operation):
