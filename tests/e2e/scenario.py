@@ -90,7 +90,6 @@ class ScenarioTest(unittest.TestCase):
             fields = line.strip().split("    ", 2) + [""]
             if fields[0].lower() == name.lower():
                 return tuple(fields[1:3])
-        return None
 
     def policy_values(self):
         return [self.query(key, name) for key, name in VALUES]

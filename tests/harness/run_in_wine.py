@@ -14,7 +14,6 @@ if __name__ == "__main__":
         sys.exit(print(os.path.basename(program) + " skipped: " + reason) or 77)
     target = targets.WineTarget()
     result = target.run(*sys.argv[2:], program=program)
-    target.wait()
     target.close()
     sys.stdout.buffer.write(result.stdout)
     sys.stderr.buffer.write(result.stderr)

@@ -22,8 +22,7 @@ TARGET_NAME = os.environ.get("TARNWELL_E2E_TARGET", "native")
 _WINE, _WINE32, _WINESERVER = ("/usr/lib/wine/wine64", "/usr/bin/wine",
                                "/usr/lib/wine/wineserver")
 _ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-# Processes a Wine prefix runs for itself.
-_WINE_OWN = {b"services.exe", b"winedevice.exe", b"plugplay.exe", b"svchost.exe", b"rpcss.exe",
+_PREFIX_OWN_PROCESSES = {b"services.exe", b"winedevice.exe", b"plugplay.exe", b"svchost.exe", b"rpcss.exe",
              b"explorer.exe", b"conhost.exe", b"wineboot.exe"}
 
 
@@ -110,9 +109,8 @@ class NativeTarget(Target):
     def __init__(self):
         super().__init__()
         self.reg_argv = [_bin("native", "reg")]
-        self.records = os.path.join(self.root, "launches")
-        os.makedirs(os.path.join(self.root, "bin"))
-        os.mkdir(self.records)
+        self.records = self.root + "/bin/launches"
+        os.makedirs(self.records)
         self.program = shutil.copy(_bin("native", "tarnwell"), self.root + "/bin/lumen")
         self.recorder = self.root + "/bin/reg"
         with open(self.recorder, "w") as f:
@@ -146,8 +144,7 @@ class NativeTarget(Target):
         os.remove(self.recorder)
 
     def set_attributes(self, path, hidden=False, system=False, readonly=False):
-        # As Wine keeps them: hidden and system in an extended attribute;
-        # read-only as no write permission.
+        # As Wine keeps them: hidden and system in an extended attribute.
         if hidden or system:
             os.setxattr(path, "user.DOSATTRIB", b"0x%x" % (hidden * 2 + system * 4))
         if readonly:
@@ -163,9 +160,7 @@ class NativeTarget(Target):
 
 
 class _WineTemplate:
-    """One 64-bit prefix with a native prefix's stock pictures, copied for each target."""
-
-    path = None
+    path = None  # one per run, with a native prefix's stock pictures
 
     @classmethod
     def get(cls):
@@ -190,7 +185,7 @@ def _wine_env(prefix):
 
 
 def _copy_prefix(template, destination):
-    """Copies a prefix; the DLL directories, which nothing writes, as hard links."""
+    # The DLL directories, which nothing writes, as hard links.
     subprocess.run(["cp", "-al", template, destination], check=True)
     windows = os.path.join(destination, "drive_c", "windows")
     for directory, subdirs, files in os.walk(destination):
@@ -244,9 +239,8 @@ class WineTarget(Target):
                 if marker in f.read().split(b"\0"):
                     with open("/proc/%s/cmdline" % pid, "rb") as f:
                         name = f.read().split(b"\0")[0].replace(b"\\", b"/").rsplit(b"/")[-1]
-                    if name.lower() not in _WINE_OWN and not name.startswith(b"wineserver"):
+                    if name.lower() not in _PREFIX_OWN_PROCESSES and not name.startswith(b"wineserver"):
                         return True
-        return False
 
     def refuse_launches(self):
         # ShellExecute then finds no reg.exe.

