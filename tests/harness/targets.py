@@ -22,8 +22,8 @@ TARGET_NAME = os.environ.get("TARNWELL_E2E_TARGET", "native")
 _WINE, _WINE32, _WINESERVER = ("/usr/lib/wine/wine64", "/usr/bin/wine",
                                "/usr/lib/wine/wineserver")
 _ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-_PREFIX_OWN_PROCESSES = {b"services.exe", b"winedevice.exe", b"plugplay.exe", b"svchost.exe", b"rpcss.exe",
-             b"explorer.exe", b"conhost.exe", b"wineboot.exe"}
+_WINE_SERVICES = {b"services.exe", b"winedevice.exe", b"plugplay.exe", b"svchost.exe",
+                  b"rpcss.exe", b"explorer.exe", b"conhost.exe", b"wineboot.exe"}
 
 
 def new_target():
@@ -239,7 +239,7 @@ class WineTarget(Target):
                 if marker in f.read().split(b"\0"):
                     with open("/proc/%s/cmdline" % pid, "rb") as f:
                         name = f.read().split(b"\0")[0].replace(b"\\", b"/").rsplit(b"/")[-1]
-                    if name.lower() not in _PREFIX_OWN_PROCESSES and not name.startswith(b"wineserver"):
+                    if name.lower() not in _WINE_SERVICES and not name.startswith(b"wineserver"):
                         return True
 
     def refuse_launches(self):
