@@ -26,7 +26,8 @@ class LogTest(ScenarioTest):
         size = len(self.read(self.path("tarnwell.log")))  # of the line each run adds
         cases = {  # old content: how many of its last bytes stay
             "reaching the limit": (b"a" * (LIMIT - size - 2) + b"\r\n", LIMIT - size),
-            "a line end that leaves the limit": (b"\n" + b"b" * (LIMIT - size - 2) + b"\r\n", 0),
+            # The first line feed leaves the limit, the second one byte less.
+            "two line ends": (b"\n\n" + b"b" * (LIMIT - size - 3) + b"\r\n", LIMIT - size - 1),
             "no line end but the last": (b"c" * (LIMIT - size + 1), -size),
         }
         for case, (old, kept) in cases.items():
