@@ -28,7 +28,7 @@ class LogTest(ScenarioTest):
             "reaching the limit": (b"a" * (LIMIT - size - 2) + b"\r\n", LIMIT - size),
             # The first line feed leaves the limit, the second one byte less.
             "two line ends": (b"\n\n" + b"b" * (LIMIT - size - 3) + b"\r\n", LIMIT - size - 1),
-            "no line end but the last": (b"c" * (LIMIT - size + 1), -size),
+            "no line end but the last": (b"c" * (LIMIT - size + 1), -size),  # all goes
         }
         for case, (old, kept) in cases.items():
             with self.subTest(case):
