@@ -1,126 +1,104 @@
-"""What the scenario modules share: the registry keys the program touches, a
-base class that gives each test a fresh target, and helpers to plant and read
-registry values through the target's own registry tool."""
+"""The keys and values the program touches, and a base class that gives each
+test a fresh target; its scratch folder is the current directory of every run."""
 
 import os
 import re
-import tempfile
+import time
 import unittest
 
 from harness import targets
 
-POLICY_KEY = r"HKLM\SOFTWARE\Policies\Microsoft\Windows\Personalization"
-CREATIVE_KEY = r"HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Lock Screen\Creative"
-SETTINGS_KEY = r"HKLM\SOFTWARE\Quorvane\Lumivale"
+POLICY = r"HKLM\SOFTWARE\Policies\Microsoft\Windows\Personalization"
+CREATIVE = r"HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Lock Screen\Creative"
+SETTINGS = r"HKLM\SOFTWARE\Quorvane\Lumivale"
 STOCK_DIR = "C:\\Windows\\Web\\Screen"
-
-# The four values the program sets, as (key, name).
-POLICY_VALUES = [(POLICY_KEY, "LockScreenImage"), (POLICY_KEY, "NoChangingLockScreen"),
-                 (POLICY_KEY, "NoLockScreen"), (CREATIVE_KEY, "LockImageFlags")]
-
-WRITE_ERRORS = [
-    b"Write registry value error: "
-    b"HKLM\\SOFTWARE\\Policies\\Microsoft\\Windows\\PersonalizationLockScreenImage",
-    b"Write registry value error: "
-    b"HKLM\\SOFTWARE\\Policies\\Microsoft\\Windows\\PersonalizationNoChangingLockScreen",
-    b"Write registry value error: "
-    b"HKLM\\SOFTWARE\\Policies\\Microsoft\\Windows\\PersonalizationNoLockScreen",
-    b"Write registry value error: "
-    b"HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Lock Screen\\CreativeLockImageFlags",
-]
+VALUES = [(POLICY, "LockScreenImage"), (POLICY, "NoChangingLockScreen"),
+          (POLICY, "NoLockScreen"), (CREATIVE, "LockImageFlags")]
+WRITE_ERRORS = [b"Write registry value error: " + (key + name).encode() for key, name in VALUES]
+NONE_SET = [None] * 4
+NUMBERS = [("REG_DWORD", "0x1"), ("REG_DWORD", "0x0"), ("REG_DWORD", "0x0")]  # set with an image
+NATIVE = targets.TARGET_NAME == "native"
 
 
-def query_value(target, key, name, view=None):
-    """(type, data) of one value as the registry tool prints it, or None."""
-    args = ["query", key, "/v", name] + ([view] if view else [])
-    result = target.reg(*args)
-    if result.returncode != 0:
-        return None
-    for line in result.stdout.replace(b"\r\n", b"\n").split(b"\n"):
-        fields = line.strip().split(b"    ", 2)
-        if len(fields) >= 2 and fields[0].decode().lower() == name.lower():
-            return fields[1].decode(), fields[2].decode() if len(fields) == 3 else ""
-    return None
+def apply_launches(image):  # the reg arguments that set an image
+    data = [("REG_SZ", image), ("REG_DWORD", "1"), ("REG_DWORD", "0"), ("REG_DWORD", "0")]
+    return sorted(("ADD", key, "/V", name, "/T", kind, "/D", value, "/F")
+                  for (key, name), (kind, value) in zip(VALUES, data))
 
 
-def split_log(content):
-    """The log's lines as (time stamp, message), each line ended by CR LF."""
-    assert content.endswith(b"\r\n") or not content, content[-40:]
-    lines = []
-    for line in content.split(b"\r\n")[:-1]:
-        stamp, separator, message = line.partition(b"  ")
-        assert separator, line
-        lines.append((stamp, message))
-    return lines
+def stamp(moment):
+    """The log's time stamp in the C locale: M/d/yyyy h:mm:ss AM, the date alone at midnight."""
+    t = time.localtime(moment)
+    text = "%d/%d/%d" % (t.tm_mon, t.tm_mday, t.tm_year)
+    if t.tm_hour or t.tm_min or t.tm_sec:
+        text += " %d:%02d:%02d %s" % ((t.tm_hour + 11) % 12 + 1, t.tm_min, t.tm_sec,
+                                      "AM" if t.tm_hour < 12 else "PM")
+    return text.encode()
 
 
 class ScenarioTest(unittest.TestCase):
-    """Each test gets a fresh target; scratch is the current directory of
-    every run and so, by default, the product directory."""
-
     def setUp(self):
         self.target = targets.new_target()
         self.addCleanup(self.target.close)
         self.scratch = self.target.scratch
         self.scratch_win = self.target.windows_path(self.scratch)
+        self.started = None
 
-    # Running.
-    def run_tarnwell(self, *args, env=None, cwd=None):
-        result = self.target.run(*args, env=env, cwd=cwd)
+    def run_tarnwell(self, *args, silent=True, **options):
+        self.started = self.started or time.time()
+        result = self.target.run(*args, **options)
         self.target.wait()
+        self.ended = time.time()
+        if silent:
+            self.assertEqual(result, (0, b"", b""), args)
         return result
 
-    def run_silently(self, *args, env=None, cwd=None):
-        result = self.run_tarnwell(*args, env=env, cwd=cwd)
-        self.assertEqual(result, targets.Result(0, b"", b""), "arguments %r" % (args,))
+    def path(self, *names):  # in scratch
+        return os.path.join(self.scratch, *names)
 
-    # Files.
-    def scratch_file(self, name):
-        return os.path.join(self.scratch, name)
-
-    def read(self, host_path):
-        with open(host_path, "rb") as f:
+    def read(self, path):
+        with open(path, "rb") as f:
             return f.read()
 
-    def write(self, host_path, content=b"image"):
-        os.makedirs(os.path.dirname(host_path), exist_ok=True)
-        with open(host_path, "wb") as f:
+    def write(self, path, content=b"image"):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
             f.write(content)
-        return host_path
+        return path
 
     def log(self, directory=None):
+        """The log's messages, each line checked to be a time stamp of this
+        test's runs, two blanks, the message and CR LF; None without a log."""
         path = os.path.join(directory or self.scratch, "tarnwell.log")
-        return self.read(path) if os.path.exists(path) else None
+        if not os.path.exists(path):
+            return None
+        stamps = b"|".join(stamp(s) for s in range(int(self.started) - 1, int(self.ended) + 2))
+        lines = re.findall(b"[^\n]*\n", self.read(path))
+        for line in lines:
+            self.assertRegex(line, b"^(%s)  [^\r\n]*\r\n$" % stamps)
+        return [line.partition(b"  ")[2][:-2] for line in lines]
 
-    # Registry.
-    def reg(self, *args):
-        return self.target.reg(*args, check=True)
+    def import_reg(self, data):
+        path = self.target.windows_path(self.write(self.target.root + "/i.reg", data))
+        self.target.reg("import", path, check=True)
 
-    def import_reg(self, text):
-        """Imports registry-editor text, written as ANSI bytes (or bytes as given)."""
-        data = text if isinstance(text, bytes) else text.encode("latin-1")
-        fd, path = tempfile.mkstemp(suffix=".reg", dir=self.target._root)
-        with os.fdopen(fd, "wb") as f:
-            f.write(data)
-        self.reg("import", self.target.windows_path(path))
+    def set_setting(self, name, data, kind="REG_SZ", view="/reg:32"):
+        self.target.reg("add", SETTINGS, "/v", name, "/t", kind, "/d", data, "/f", view, check=True)
 
-    def set_setting(self, name, data, kind="REG_SZ"):
-        """Plants one product setting in the 32-bit view, where the program reads it."""
-        self.reg("add", SETTINGS_KEY, "/v", name, "/t", kind, "/d", data, "/f", "/reg:32")
-
-    def set_odd_setting(self, name, hex_kind, hex_bytes):
-        """Plants a setting of any type and data length through an import."""
-        self.import_reg("Windows Registry Editor Version 5.00\r\n\r\n"
-                        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Quorvane\\Lumivale]\r\n"
-                        "\"%s\"=hex(%d):%s\r\n" % (name, hex_kind, hex_bytes))
+    def query(self, key, name):  # (type, data) as the registry tool prints them, or None
+        for line in self.target.reg("query", key, "/v", name).stdout.decode("latin-1").splitlines():
+            fields = line.strip().split("    ", 2) + [""]
+            if fields[0].lower() == name.lower():
+                return tuple(fields[1:3])
 
     def policy_values(self):
-        return [query_value(self.target, key, name) for key, name in POLICY_VALUES]
+        return [self.query(key, name) for key, name in VALUES]
 
-    def assert_policy_applied(self, image):
-        self.assertEqual(self.policy_values(),
-                         [("REG_SZ", image), ("REG_DWORD", "0x1"), ("REG_DWORD", "0x0"),
-                          ("REG_DWORD", "0x0")])
+    def assert_launched(self, expected):  # where the target shows them
+        launches = self.target.launches()
+        if launches is not None:
+            self.assertEqual(launches, sorted(expected))
 
-
-DATE_TIME = re.compile(rb"^\d{1,2}/\d{1,2}/\d{4}( \d{1,2}:\d{2}:\d{2} [AP]M)?$")
+    def assert_applied(self, image):
+        self.assertEqual(self.policy_values(), [("REG_SZ", image)] + NUMBERS)
+        self.assert_launched(apply_launches(image))

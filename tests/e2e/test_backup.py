@@ -1,343 +1,152 @@
-"""Backing up the lock-screen values into reg.dat on "/install", and
-importing them back on "/uninstall"."""
+"""reg.dat: what "/install" writes, and what "/uninstall" imports back."""
 
 import os
-import re
-import resource
-import signal
-import subprocess
-import unittest
 
-from harness import targets
-from scenario import CREATIVE_KEY, POLICY_KEY, POLICY_VALUES, ScenarioTest, query_value, split_log
+from scenario import CREATIVE, NONE_SET, POLICY, VALUES, ScenarioTest
 
-HEADER = (b"Windows Registry Editor Version 5.00\r\n\r\n"
-          b"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows\\Personalization]\r\n")
-CREATIVE = (b"[HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"
-            b"Lock Screen\\Creative]\r\n")
-DELETIONS = (HEADER + b'"LockScreenImage"=-\r\n"NoChangingLockScreen"=-\r\n'
-             b'"NoLockScreen"=-\r\n' + CREATIVE + b'"LockImageFlags"=-\r\n')
+VERSION = b"Windows Registry Editor Version 5.00\r\n"
+POLICY_LINE = b"[HKEY_LOCAL_MACHINE\\" + POLICY[5:].encode() + b"]"
+CREATIVE_LINE = b"[HKEY_CURRENT_USER\\" + CREATIVE[5:].encode() + b"]"
+DELETIONS = [b'"%s"=-' % name.encode() for _, name in VALUES]
+IMAGE, NO_CHANGE, NO_LOCK, FLAGS = (b'"%s"=' % name.encode() for _, name in VALUES)
+A_JPG = IMAGE + b'"C:\\\\a.jpg"'
 
 
-def reg_file(*sections):
-    """An ANSI registry-editor file of (key, [value lines]) sections."""
-    text = b"Windows Registry Editor Version 5.00\r\n"
-    for key, lines in sections:
-        text += b"\r\n[" + key.encode() + b"]\r\n" + b"".join(line + b"\r\n" for line in lines)
-    return text
+def reg_file(policy=[], creative=[], header=VERSION):
+    """Registry-editor bytes: the policy key (unless None) with these lines, then the user key."""
+    lines = [header] + ([POLICY_LINE] + policy if policy is not None else []) + [CREATIVE_LINE]
+    lines += creative
+    return b"\r\n".join(lines) + b"\r\n"
 
 
-POLICY_FULL = "HKEY_LOCAL_MACHINE\\" + POLICY_KEY[5:]
-CREATIVE_FULL = "HKEY_CURRENT_USER\\" + CREATIVE_KEY[5:]
+def as_hex(text, kind=1):
+    """A LockScreenImage line that stores any bytes."""
+    return IMAGE + b"hex(%d):" % kind + b",".join(b"%02x" % c for c in text)
 
 
-def hex_list(data):
-    return b",".join(b"%02x" % byte for byte in data)
+def utf16(ansi):
+    return b"\xff\xfe" + ansi.decode("ascii").encode("utf-16-le")
 
 
-def image_as_hex(text):
-    """A LockScreenImage line that stores any text bytes, as an import reads them."""
-    return b'"LockScreenImage"=hex(1):' + hex_list(text + b"\0")
-
-
-def utf16_file(ansi_text):
-    """The UTF-16LE form, with its byte-order mark, of ASCII registry-editor text."""
-    return b"\xff\xfe" + ansi_text.decode("ascii").encode("utf-16-le")
-
-
-def ansi(target, text):
-    """Text in the target's ANSI code page: UTF-8 on the emulated Windows,
-    1252 under Wine."""
-    return text.encode("utf-8" if target.name == "native" else "cp1252")
-
-
-class BackupFileTest(ScenarioTest):
-    def backup(self, policy=(), creative=None):
-        """reg.dat after "/install" on a machine holding these value lines."""
-        sections = [(POLICY_FULL, list(policy))] if policy is not None else []
-        if creative is not None:
-            sections.append((CREATIVE_FULL, list(creative)))
-        if sections:
-            self.import_reg(reg_file(*sections))
-        self.run_silently("/install")
-        return self.read(self.scratch_file("reg.dat"))
-
-    def test_no_values_give_four_deletions(self):
-        self.assertEqual(self.backup(policy=None), DELETIONS)
-        self.assertIsNone(self.log())
-
-    def test_numbers_are_eight_lower_case_hex_digits(self):
-        self.assertEqual(
-            self.backup([b'"NoChangingLockScreen"=dword:00000001', b'"NoLockScreen"=dword:00000000'],
-                        [b'"LockImageFlags"=dword:0000001A']),
-            HEADER + b'"LockScreenImage"=-\r\n"NoChangingLockScreen"=dword:00000001\r\n'
-            b'"NoLockScreen"=dword:00000000\r\n' + CREATIVE +
-            b'"LockImageFlags"=dword:0000001a\r\n')
-
-    def test_image_path_has_every_backslash_doubled(self):
-        self.assertEqual(
-            self.backup([b'"LockScreenImage"="\\\\\\\\server\\\\Pics\\\\a.jpg"']),
-            HEADER + b'"LockScreenImage"="\\\\\\\\server\\\\Pics\\\\a.jpg"\r\n'
-            b'"NoChangingLockScreen"=-\r\n"NoLockScreen"=-\r\n' + CREATIVE +
-            b'"LockImageFlags"=-\r\n')
-
-    def test_other_types_top_bit_and_caret_count_as_absent(self):
-        self.assertEqual(
-            self.backup([b'"LockScreenImage"=hex(2):43,3a,5c,61,00',
-                         b'"NoChangingLockScreen"=dword:ffffffff',
-                         b'"NoLockScreen"="1"'],
-                        [b'"LockImageFlags"=hex:01,00,00,00']),
-            DELETIONS)
-
-    def test_caret_text_counts_as_absent(self):
-        self.assertEqual(self.backup([b'"LockScreenImage"="^"'], []), DELETIONS)
-
-    def test_only_the_user_key_present(self):
-        self.assertEqual(
-            self.backup(None, [b'"LockImageFlags"=dword:00000000']),
-            HEADER + b'"LockScreenImage"=-\r\n"NoChangingLockScreen"=-\r\n'
-            b'"NoLockScreen"=-\r\n' + CREATIVE + b'"LockImageFlags"=dword:00000000\r\n')
-
-    def test_text_with_double_quotes_is_escaped(self):
-        self.assertEqual(
-            self.backup([b'"LockScreenImage"="C:\\\\say \\"cheese\\".jpg"']).split(b"\r\n")[3],
-            b'"LockScreenImage"="C:\\\\say \\"cheese\\".jpg"')
-
-    def test_text_with_a_control_character_makes_a_utf16_file(self):
-        # The same eight lines, with the text as UTF-16LE string data.
-        text = "C:\\a\r\nb\t.jpg"
-        self.assertEqual(
-            self.backup([image_as_hex(text.encode())]),
-            utf16_file(HEADER + b'"LockScreenImage"=hex(1):' +
-                       hex_list(text.encode("utf-16-le") + b"\0\0") + b"\r\n" +
-                       DELETIONS[len(HEADER) + len(b'"LockScreenImage"=-\r\n'):]))
-
-    def test_leftover_temporary_file_gives_way(self):
-        # Left by an interrupted run: read-only, or hidden and system too.
-        temporary = self.scratch_file("reg.dat.tmp")
-        for attributes in ({"readonly": True}, {"readonly": True, "hidden": True, "system": True}):
-            with self.subTest(**attributes):
-                self.write(temporary, b"half a backup")
-                self.target.set_attributes(temporary, **attributes)
-                self.run_silently("/install")
-                self.assertEqual(self.read(self.scratch_file("reg.dat")), DELETIONS)
-                self.assertEqual(os.listdir(self.scratch), ["reg.dat"])
-                os.remove(self.scratch_file("reg.dat"))
-
-
-class RoundTripTest(ScenarioTest):
-    """Whatever the state before "/install", "/uninstall" brings it back."""
-
-    def values(self):
-        """The four values as the registry tool exports them (None: absent)."""
-        found = []
-        for key, name in POLICY_VALUES:
-            path = self.scratch_file("export.reg")
-            if os.path.exists(path):
-                os.remove(path)
-            result = self.target.reg("export", key, self.target.windows_path(path), "/y")
-            entry = None
-            if result.returncode == 0:
-                text = self.read(path).decode("utf-16").replace("\\\r\n  ", "")
-                prefix = '"%s"=' % name
-                entry = next((line for line in text.split("\r\n") if line.startswith(prefix)),
-                             None)
-            found.append(entry)
-        return found
-
-    def round_trip(self, policy, creative):
-        self.import_reg(reg_file((POLICY_FULL, policy), (CREATIVE_FULL, creative)))
-        before = self.values()
-        self.run_silently("/install")
-        self.run_silently()
-        self.assertNotEqual(self.values(), before)
-        self.run_silently("/uninstall")
-        self.assertEqual(self.values(), before)
-        self.assertIsNone(self.log())
-        return before
-
-    def test_absent_values_are_deleted_again(self):
-        self.assertEqual(self.round_trip([], []), [None] * 4)
-
-    def test_ordinary_values_come_back(self):
-        before = self.round_trip(
-            [b'"LockScreenImage"="C:\\\\Pics\\\\old.jpg"', b'"NoChangingLockScreen"=dword:00000000',
-             b'"NoLockScreen"=dword:00000001'],
-            [b'"LockImageFlags"=dword:0000001a'])
-        self.assertEqual(before[0], '"LockScreenImage"="C:\\\\Pics\\\\old.jpg"')
-
-    def test_quotes_and_backslashes_come_back(self):
-        self.round_trip([image_as_hex(b'C:\\x "q" \\\\y\\')], [])
-
-    def test_line_breaks_come_back(self):
-        self.round_trip([image_as_hex(b"line\r\nbreak")], [])
-
-    def test_letters_outside_ascii_come_back(self):
-        self.round_trip([image_as_hex(b"caf\xe9 \xc4\xd6\xdc")], [])
-
-    def test_control_characters_beside_letters_outside_ascii_come_back(self):
-        text = "C:\\caf\u00e9\t\u00c4\x01.jpg"
-        self.round_trip([image_as_hex(ansi(self.target, text))], [])
-        self.assertIn(hex_list(text.encode("utf-16-le") + b"\0\0").decode(),
-                      self.read(self.scratch_file("reg.dat")).decode("utf-16"))
-
+class BackupTest(ScenarioTest):
+    def test_bytes_of_the_backup(self):
+        control, one, zero = "C:\\a\r\nb\t.jpg", NO_CHANGE + b"dword:00000001", FLAGS + b"dword:0"
+        cases = {  # value lines: lines 4-6 and 8 of the backup (default: deletions)
+            "no values": ([], [], {}),
+            "numbers": ([one, NO_LOCK + b"dword:0"], [FLAGS + b"dword:0000001A"],
+                        {1: one, 2: NO_LOCK + b"dword:00000000", 3: FLAGS + b"dword:0000001a"}),
+            "backslashes": ([IMAGE + b'"\\\\\\\\server\\\\a.jpg"'], [], None),
+            "quotes": ([IMAGE + b'"say \\"cheese\\""'], [], None),
+            "empty text": ([IMAGE + b'""'], [], None),
+            "two carets": ([IMAGE + b'"^^"'], [], None),
+            "a zero byte inside": ([as_hex(b"C:\\a.jpg\0junk\0")], [], {0: A_JPG}),
+            "other types and the top bit": (
+                [as_hex(b"C:\\a\0", 2), NO_CHANGE + b"dword:ffffffff", NO_LOCK + b'"1"'],
+                [FLAGS + b"hex:01,00,00,00"], {}),
+            "a caret": ([IMAGE + b'"^"'], [FLAGS + b"dword:80000000"], {}),
+            "only the user key": (None, [zero], {3: FLAGS + b"dword:00000000"}),
+            "read errors": ([A_JPG, NO_CHANGE + b"hex(4):01,00,00,00,00",
+                             NO_LOCK + b"dword:00000001"], [FLAGS + b"hex(4):00,00,00,00,00"],
+                            {0: A_JPG}),
+            "a control character": ([as_hex(control.encode() + b"\0")], [],
+                                    {0: as_hex(control.encode("utf-16-le") + b"\0\0")}),
+        }
+        for case, (policy, creative, lines) in cases.items():
+            with self.subTest(case):
+                for key, _ in VALUES[::3]:
+                    self.target.reg("delete", key, "/f")
+                self.import_reg(reg_file(policy, creative))
+                self.run_tarnwell("/install")
+                lines = {0: policy[0]} if lines is None else lines
+                expected = reg_file([lines.get(i, DELETIONS[i]) for i in range(3)],
+                                    [lines.get(3, DELETIONS[3])], VERSION)
+                self.assertEqual(self.read(self.path("reg.dat")),
+                                 utf16(expected) if case == "a control character" else expected)
+                errors = [b"Registry read error: \\" + key[5:].encode() for key, _ in VALUES[::3]]
+                self.assertEqual(self.log(), errors if "errors" in case else None)
+                for name in os.listdir(self.scratch):
+                    os.remove(self.path(name))
+        self.assert_launched([])
 
 class RestoreTest(ScenarioTest):
-    def test_install_never_overwrites_an_existing_backup(self):
-        self.write(self.scratch_file("reg.dat"), b"earlier")
-        self.run_silently("/install")
-        self.assertEqual(self.read(self.scratch_file("reg.dat")), b"earlier")
+    def test_uninstall_brings_back_what_install_saw_and_the_backup_is_kept(self):
+        odd = "C:\\x \"q\" \\\\caf\u00e9\r\n\u00c4\x01.jpg\0"  # of the UTF-16LE form
+        odd = odd.encode("utf-8" if self.target.name == "native" else "cp1252")
+        os.mkdir(self.path("with  blanks"))
+        for path, policy in [(self.path("with  blanks"), [A_JPG, NO_LOCK + b"dword:1"]),
+                             ("with  blanks", [as_hex(odd)])]:  # relative to the current directory
+            with self.subTest(path=path):
+                self.set_setting("Path", self.target.windows_path(path) if "/" in path else path)
+                self.import_reg(reg_file(policy, [FLAGS + b"dword:0000001a"]))
+                before = self.policy_values()
+                self.run_tarnwell("/install")
+                first = self.read(self.path("with  blanks", "reg.dat"))
+                self.run_tarnwell()
+                self.assertNotEqual(self.policy_values(), before)
+                self.target.launches()  # only the import's matter here
+                self.run_tarnwell("/uninstall")
+                self.assertEqual(self.policy_values(), before)
+                self.assert_launched([("IMPORT", self.scratch_win + "\\with  blanks\\reg.dat")])
+                self.run_tarnwell()
+                self.run_tarnwell("/install")
+                self.assertEqual(self.read(self.path("with  blanks", "reg.dat")), first)
+                os.remove(self.path("with  blanks", "reg.dat"))
 
-    def test_backup_after_uninstall_is_the_first_one(self):
-        self.run_silently("/install")
-        first = self.read(self.scratch_file("reg.dat"))
-        self.run_silently()
-        self.run_silently("/uninstall")
-        self.run_silently()
-        self.run_silently("/install")
-        self.assertEqual(self.read(self.scratch_file("reg.dat")), first)
-
-    def test_uninstall_twice_imports_twice_and_keeps_the_file(self):
-        self.run_silently("/install")
-        for _ in range(2):
-            self.run_silently()
-            self.run_silently("/uninstall")
-            self.assertEqual(self.policy_values(), [None] * 4)
-            self.assertTrue(os.path.isfile(self.scratch_file("reg.dat")))
-
-    def test_uninstall_without_backup_logs_and_launches_nothing(self):
-        self.run_silently()
-        applied = self.policy_values()
-        self.run_silently("/uninstall")
-        self.assertEqual(self.policy_values(), applied)
-        self.assertEqual(split_log(self.log())[0][1],
-                         b"No data registry file: " + self.scratch_win.encode() + b"\\reg.dat")
-
-    def test_refused_import_is_logged(self):
-        self.run_silently("/install")
+    def test_leftover_temporary_file_gives_way_and_a_refused_import_is_logged(self):
+        tmp = self.write(self.path("reg.dat.tmp"))
+        self.target.set_attributes(tmp, hidden=True, system=True, readonly=True)
+        self.run_tarnwell("/install")
+        self.assertEqual(os.listdir(self.scratch), ["reg.dat"])
         self.target.refuse_launches()
-        self.run_silently("/uninstall")
-        self.assertEqual([m for _, m in split_log(self.log())],
-                         [b"Import registry file error: " + self.scratch_win.encode() +
-                          b"\\reg.dat"])
-
-    def test_product_directory_with_blanks(self):
-        product = os.path.join(self.scratch, "with  blanks")
-        os.mkdir(product)
-        self.set_setting("Path", self.target.windows_path(product))
-        self.run_silently("/install")
-        self.run_silently()
-        self.run_silently("/uninstall")
-        self.assertEqual(self.policy_values(), [None] * 4)
-
-    def test_relative_path_imports_the_tested_file(self):
-        os.mkdir(self.scratch_file("product"))
-        self.set_setting("Path", "product")
-        self.run_silently("/install")
-        self.run_silently()
-        self.run_silently("/uninstall")
-        self.assertEqual(self.policy_values(), [None] * 4)
+        self.run_tarnwell("/uninstall")
+        self.assertEqual(self.log(), [b"Import registry file error: %s\\reg.dat" %
+                                      self.scratch_win.encode()])
 
 
 class BackupCheckTest(ScenarioTest):
-    """"/uninstall" hands reg.dat to an elevated import only when it holds
-    nothing but what a backup can hold."""
+    """"/uninstall" imports only a file that holds what a backup can hold."""
 
-    def uninstall(self, content):
-        self.write(self.scratch_file("reg.dat"), content)
-        self.run_silently("/uninstall")
-        return [message for _, message in split_log(self.log() or b"")]
-
-    def test_anything_else_launches_nothing(self):
-        header = b"Windows Registry Editor Version 5.00\r\n\r\n"
-        # Each would also set NoLockScreen, were it imported.
-        value = b'"NoLockScreen"=dword:00000007\r\n'
-        policy = HEADER + value
-        cases = {
-            "another key": policy + b"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwell]\r\n\"x\"=\"y\"\r\n",
-            "another value": policy + b'"Debugger"="cmd.exe"\r\n',
-            "a key deletion": policy + b"[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwell]\r\n",
-            "a default value": policy + b'@="x"\r\n',
-            "text for a number": HEADER + b'"NoChangingLockScreen"="1"\r\n' + value,
-            "expandable text": policy + b'"LockScreenImage"=hex(2):43,00,00,00\r\n',
-            "binary for a number": policy + b'"NoChangingLockScreen"=hex:01,00,00,00\r\n',
-            "a value under the other key": policy + CREATIVE + b'"NoLockScreen"=dword:1\r\n',
-            "a value before any key": header + value + HEADER[len(header):],
-            "a value twice": policy + value,
-            "a key twice": policy + HEADER[len(header):],
-            "a line that does not parse": policy + b"NoLockScreen=1\r\n",
-            "a line continued": HEADER + b'"LockScreenImage"=hex(1):41,00,\\\r\n  00,00\r\n' + value,
-            "a control character": policy + b'"LockScreenImage"="a\x00b"\r\n',
-            "another header": b"REGEDIT4\r\n\r\n" + policy[len(header):],
-            "the other form with another key": utf16_file(
-                policy + b"[HKEY_CURRENT_USER\\SOFTWARE\\Tarnwell]\r\n"),
-        }
-        file = self.scratch_win.encode() + b"\\reg.dat"
+    def uninstall(self, cases, message):
+        message += b" " + self.scratch_win.encode() + b"\\reg.dat"
         for case, content in cases.items():
             with self.subTest(case):
-                self.assertEqual(self.uninstall(content),
-                                 [b"Not a lock-screen backup file: " + file])
-                self.assertEqual(self.policy_values(), [None] * 4)
-                os.remove(self.scratch_file("tarnwell.log"))
-        self.assertIsNone(query_value(self.target, r"HKLM\SOFTWARE\Tarnwell", "x"))
+                self.write(self.path("reg.dat"), content)
+                self.run_tarnwell("/uninstall")
+                self.assertEqual(self.log(), [message])
+                os.remove(self.path("tarnwell.log"))
+
+    def test_anything_else_launches_nothing(self):
+        value = NO_LOCK + b"dword:00000007"  # each would set it, were it imported
+        other = b"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwell]"
+        self.uninstall({
+            "another key": reg_file([value, other, b'"x"="y"']),
+            "another value": reg_file([value, b'"Debugger"="cmd.exe"']),
+            "a key deletion": reg_file([value, b"[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwell]"]),
+            "a default value": reg_file([value, b'@="x"']),
+            "text for a number": reg_file([NO_CHANGE + b'"1"', value]),
+            "expandable text": reg_file([value, as_hex(b"C\0\0\0", 2)]),
+            "a value under the other key": reg_file([value], [value]),
+            "a value before any key": reg_file([], [], VERSION + b"\r\n" + value),
+            "a value twice": reg_file([value, value]),
+            "a key twice": reg_file([value, POLICY_LINE]),
+            "a line that does not parse": reg_file([value, b"NoLockScreen=1"]),
+            "a line continued": reg_file([IMAGE + b"hex(1):41,00,\\", b"  00,00", value]),
+            "a control character": reg_file([value, IMAGE + b'"a\x00b"']),
+            "another header": reg_file([value], [], b"REGEDIT4\r\n"),
+        }, b"Not a lock-screen backup file:")
+        self.assertEqual(self.policy_values(), NONE_SET)
+        self.assertIsNone(self.query(r"HKLM\SOFTWARE\Tarnwell", "x"))
+        self.assert_launched([])
 
     def test_whatever_a_backup_holds_is_imported(self):
         self.target.refuse_launches()  # a refused import shows that it was launched
-        cases = {
-            "the header alone": b"Windows Registry Editor Version 5.00\r\n",
-            "one key, fewer values": HEADER + b'"NoLockScreen"=dword:1\r\n',
-            "the keys in either order": reg_file(
-                (CREATIVE_FULL, [b'"LockImageFlags"=dword:0000001A']),
-                (POLICY_FULL, [b'"LockScreenImage"=-'])),
-            "unescaped quotes of older backups": DELETIONS.replace(
-                b'"LockScreenImage"=-', b'"LockScreenImage"="C:\\\\say "cheese".jpg"'),
-            "an ANSI text as hex": DELETIONS.replace(b'"LockScreenImage"=-',
-                                                     image_as_hex(b"a\r\nb")),
-            "the UTF-16LE form": utf16_file(DELETIONS.replace(
-                b'"LockScreenImage"=-', b'"LockScreenImage"="C:\\\\a.jpg"')),
-        }
-        file = self.scratch_win.encode() + b"\\reg.dat"
-        for case, content in cases.items():
-            with self.subTest(case):
-                self.assertEqual(self.uninstall(content),
-                                 [b"Import registry file error: " + file])
-                os.remove(self.scratch_file("tarnwell.log"))
-
-
-class FailureTest(ScenarioTest):
-    def test_missing_product_directory_ends_install_with_the_report(self):
-        missing = self.scratch_win + "\\missing"
-        self.set_setting("Path", missing)
-        result = self.run_tarnwell("/install")
-        self.assertEqual(result.returncode, 1)
-        self.assertEqual(result.stdout, b"")
-        module = b"tarnwell" if self.target.name == "native" else b"tarnwell.exe"
-        self.assertRegex(
-            result.stderr,
-            re.compile(rb"^Exception EFCreateError in module " + module +
-                       rb" at [0-9A-F]{8}\.\r\nCannot create file \"" +
-                       re.escape(missing.encode() + b"\\reg.dat") + rb"\"\. [^\r\n]*[^.]\.\r\n"
-                       rb"\r\n$"))
-        self.assertEqual(os.listdir(self.scratch), [])
-
-    @unittest.skipIf(targets.TARGET_NAME != "native",
-                     "file-size limits are a native process resource")
-    def test_write_failing_part_way_leaves_no_backup(self):
-        def limit_file_size():
-            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
-            resource.setrlimit(resource.RLIMIT_FSIZE, (100, 100))
-
-        completed = subprocess.run([self.target._tarnwell, "/install"], env=self.target._env,
-                                   cwd=self.scratch, capture_output=True,
-                                   preexec_fn=limit_file_size, restore_signals=False)
-        self.assertEqual(completed.returncode, 1)
-        self.assertRegex(completed.stderr,
-                         rb"^Exception EWriteError in module tarnwell at [0-9A-F]{8}\.\r\n"
-                         rb"Stream write error\.\r\n\r\n$")
-        self.assertEqual(os.listdir(self.scratch), [])
-        self.run_silently("/install")
-        self.assertTrue(os.path.isfile(self.scratch_file("reg.dat")))
-
-
-if __name__ == "__main__":
-    unittest.main()
+        deletions = reg_file(DELETIONS[:3], DELETIONS[3:])
+        self.uninstall({
+            "the header alone": VERSION,
+            "one key in the other order, fewer values": b"\r\n".join([
+                VERSION, CREATIVE_LINE, FLAGS + b"dword:0000001A", POLICY_LINE, DELETIONS[0], b""]),
+            "unescaped quotes of older backups": deletions.replace(
+                DELETIONS[0], IMAGE + b'"C:\\\\say "cheese".jpg"'),
+            "an ANSI text as hex": deletions.replace(DELETIONS[0], as_hex(b"a\r\nb\0")),
+            "the UTF-16LE form": utf16(deletions.replace(DELETIONS[0], A_JPG)),
+        }, b"Import registry file error:")

@@ -1,25 +1,6 @@
-"""The targets the end-to-end scenarios run against, behind one interface.
-
-"native" runs build/native/bin/tarnwell on the emulated Windows in a fresh
-TARNWELL_PREFIX directory; "wine" runs build/win64/bin/tarnwell.exe under
-wine64, and "win32" the stripped 32-bit tarnwell.exe of the release archive
-under Debian's `wine` (the 32-bit loader), each in a fresh copy of a 64-bit
-Wine prefix made once per test run, where the 32-bit program runs as on 64-bit
-Windows (WOW64). Every scenario gets a new target in setUp and closes it in
-tearDown:
-
-    t = targets.new_target()
-    self.addCleanup(t.close)
-    t.reg("add", r"HKCU\\Software\\X", "/v", "n", "/t", "REG_DWORD", "/d", "1", "/f")
-    result = t.run("/install")
-    t.wait()
-
-Environment: TARNWELL_E2E_TARGET ("native", "wine" or "win32"),
-TARNWELL_NATIVE_BIN (build/native/bin), TARNWELL_WIN64_BIN (build/win64/bin),
-TARNWELL_WIN32_BIN (build/win32/bin) and TARNWELL_WIN32_ARCHIVE (the release
-archive). Optional: TARNWELL_WINE_TEMPLATE names a ready Wine prefix to copy
-instead of making one.
-"""
+"""The targets of TARNWELL_E2E_TARGET: "native" (the emulated Windows), "wine"
+(the win64 build) and "win32" (the release archive's exe, a WOW64 process),
+each in its own temporary folder, HOME and prefix included."""
 
 import atexit
 import collections
@@ -28,543 +9,255 @@ import errno
 import fcntl
 import glob
 import os
+import shlex
 import shutil
-import stat
 import subprocess
 import tempfile
 import time
 import zipfile
 
 Result = collections.namedtuple("Result", "returncode stdout stderr")
-
-RUN_TIMEOUT = 120  # seconds for one process
-WAIT_TIMEOUT = 120  # seconds for the launched processes to end
-
-_WINE = "/usr/lib/wine/wine64"
-_WINESERVER = "/usr/lib/wine/wineserver"
-# Debian's wrapper, which starts 32-bit programs with the 32-bit loader.
-_WINE32 = "/usr/bin/wine"
-_WINE32_LOADER = "/usr/lib/wine/wine"
-
-_live_targets = []
-
-
-# The target this run drives: "native", "wine" or "win32".
+TIMEOUT = 120  # seconds, for one process and for the launched ones to end
 TARGET_NAME = os.environ.get("TARNWELL_E2E_TARGET", "native")
+_WINE, _WINE32, _WINESERVER = ("/usr/lib/wine/wine64", "/usr/bin/wine",
+                               "/usr/lib/wine/wineserver")
+_ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+_WINE_SERVICES = {b"services.exe", b"winedevice.exe", b"plugplay.exe", b"svchost.exe",
+                  b"rpcss.exe", b"explorer.exe", b"conhost.exe", b"wineboot.exe"}
 
 
 def new_target():
-    """The target named by TARNWELL_E2E_TARGET, in a fresh prefix."""
-    if TARGET_NAME == "native":
-        return NativeTarget()
-    if TARGET_NAME == "wine":
-        return WineTarget()
-    if TARGET_NAME == "win32":
-        return Win32Target()
-    raise ValueError("TARNWELL_E2E_TARGET must be native, wine or win32, not %r" % TARGET_NAME)
+    return {"native": NativeTarget, "wine": WineTarget, "win32": Win32Target}[TARGET_NAME]()
 
 
 def cannot_run_32_bit():
-    """Why this machine cannot run 32-bit programs, or None when it can. A
-    missing 32-bit Wine is not such a reason: install it."""
-    if not os.path.isfile(_WINE32_LOADER):
-        raise RuntimeError("32-bit Wine (%s) is missing: scripts/install-deps all" %
-                           _WINE32_LOADER)
     try:
-        subprocess.run([_WINE32_LOADER, "--version"], capture_output=True, timeout=RUN_TIMEOUT)
+        subprocess.run(["/usr/lib/wine/wine", "--version"], capture_output=True)
     except OSError as error:
-        if error.errno == errno.ENOEXEC:
-            return "the kernel cannot run 32-bit programs (no IA32 emulation)"
-        raise
-    return None
+        if error.errno != errno.ENOEXEC:
+            raise
+        return "the kernel cannot run 32-bit programs"
 
 
-def _bin_dir(variable, default_preset):
-    value = os.environ.get(variable)
-    if value:
-        return value
-    root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-    return os.path.join(root, "build", default_preset, "bin")
+def _bin(preset, name):  # a built program
+    directory = os.environ.get("TARNWELL_%s_BIN" % preset.upper())
+    return os.path.abspath(os.path.join(directory or _ROOT + "/build/" + preset + "/bin", name))
 
 
-def _require_file(path, what):
-    if not os.path.isfile(path):
-        raise RuntimeError("%s not found at %s; build it first" % (what, path))
+def _run(argv, env, cwd, check=False, **options):
+    for _ in range(2):
+        done = subprocess.run(argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
+                              capture_output=True, timeout=TIMEOUT * 3, **options)
+        # Once more when Wine failed to start a program: no output at all (now
+        # and then on a loaded machine), where the programs here say why.
+        if argv[0] not in (_WINE, _WINE32) or done.returncode == 0 or done.stdout or done.stderr:
+            break
+    if check and done.returncode:
+        raise AssertionError("%r failed: %r" % (argv, done))
+    return Result(done.returncode, done.stdout, done.stderr)
 
 
-def _run(argv, env, cwd, timeout=RUN_TIMEOUT, stdin=subprocess.DEVNULL):
-    completed = subprocess.run(argv, env=env, cwd=cwd, stdin=stdin, capture_output=True,
-                               timeout=timeout)
-    return Result(completed.returncode, completed.stdout, completed.stderr)
+def _wait_until(done):
+    for _ in range(TIMEOUT * 100):
+        if done():
+            return
+        time.sleep(0.01)
+    raise AssertionError("launched processes still running")
 
 
-def _run_wine(argv, env, cwd):
-    """Runs a Wine program, once more when Wine itself failed to start it: a
-    failure with nothing on either stream (seen now and then on a loaded
-    machine), where the programs run here always say why they fail."""
-    result = _run(argv, env, cwd)
-    if result.returncode != 0 and not result.stdout and not result.stderr:
-        result = _run(argv, env, cwd)
-    return result
+def _try_flock(file, operation):
+    with contextlib.suppress(BlockingIOError):
+        return fcntl.flock(file, operation) or True
 
 
-def _checked(result, argv):
-    if result.returncode != 0:
-        raise AssertionError("%s exited with %d\nstdout: %r\nstderr: %r" %
-                             (" ".join(argv), result.returncode, result.stdout, result.stderr))
-    return result
+def _own_env(home, **variables):
+    """HOME and the XDG folders inside a test's folder, and the C locale."""
+    os.makedirs(home, exist_ok=True)
+    return dict(os.environ, LC_ALL="C.UTF-8", HOME=home, XDG_DATA_HOME=home + "/share",
+                XDG_CONFIG_HOME=home + "/config", XDG_CACHE_HOME=home + "/cache", **variables)
 
 
 class Target:
-    """What both targets share: the drive mapping, scratch space and clean-up."""
-
-    name = None
-
     def __init__(self):
-        self._root = tempfile.mkdtemp(prefix="tarnwell-e2e-%s-" % self.name)
-        self.scratch = os.path.join(self._root, "scratch")
+        self.root = tempfile.mkdtemp(prefix="tarnwell-%s-" % self.name)
+        atexit.register(self.close)
+        self.scratch = os.path.join(self.root, "scratch")
+        self.prefix = os.path.join(self.root, "prefix")
+        self.drive_c = os.path.join(self.prefix, "drive_c")
         os.mkdir(self.scratch)
-        self._closed = False
-        _live_targets.append(self)
 
-    # C: is the prefix's drive_c and Z: the host's root, on both targets.
-    def host_path(self, win_path):
-        """The host path of an absolute Windows path on C: or Z:. Existing
-        components are matched without regard to case, as Windows does."""
-        path = win_path.replace("/", "\\")
-        if len(path) < 2 or path[1] != ":":
-            raise ValueError("not an absolute Windows path: %r" % win_path)
-        drive = path[0].lower()
-        if drive == "c":
-            host = self.drive_c
-        elif drive == "z":
-            host = "/"
-        else:
-            raise ValueError("no drive %s: on this target" % path[0])
-        for part in path[2:].split("\\"):
-            if not part or part == ".":
-                continue
-            candidate = os.path.join(host, part)
-            if not os.path.lexists(candidate) and os.path.isdir(host):
-                for entry in os.listdir(host):
-                    if entry.lower() == part.lower():
-                        candidate = os.path.join(host, entry)
-                        break
-            host = candidate
-        return host
+    def windows_path(self, host):  # on Z:, the host's root
+        return "Z:" + os.path.abspath(host).replace("/", "\\")
 
-    def windows_path(self, host_path):
-        """The Windows path of a host path: C:\\... under drive_c, else Z:\\..."""
-        host = os.path.abspath(host_path)
-        drive_c = os.path.abspath(self.drive_c)
-        if host == drive_c:
-            return "C:\\"
-        if host.startswith(drive_c + os.sep):
-            return "C:\\" + os.path.relpath(host, drive_c).replace("/", "\\")
-        return "Z:" + host.replace("/", "\\")
+    def reg(self, *args, check=False):
+        return _run(self.reg_argv + list(args), self.env, self.scratch, check)
+
+    def launches(self):  # None: unseen
+        return None
 
     def close(self):
-        if self._closed:
-            return
-        self._closed = True
-        self._end_processes()
-        shutil.rmtree(self._root, ignore_errors=True)
-        if self in _live_targets:
-            _live_targets.remove(self)
-
-    def _end_processes(self):
-        pass
-
-    @contextlib.contextmanager
-    def _holding(self, argv, env, cwd, host_path):
-        """Runs a holder that says "ready" once it holds the file and lets go
-        when its standard input closes."""
-        holder = subprocess.Popen(argv, env=env, cwd=cwd, stdin=subprocess.PIPE,
-                                  stdout=subprocess.PIPE)
-        self._holders.append(holder)
-        try:
-            _expect_ready(holder, host_path)
-            yield
-        finally:
-            _release(holder)
-            self._holders.remove(holder)
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
+        if os.path.isdir(self.root):
+            self._end()
+            shutil.rmtree(self.root, ignore_errors=True)
 
 
 class NativeTarget(Target):
-    """The native build on the emulated Windows, in its own TARNWELL_PREFIX."""
+    """The native build as a copy named "lumen", beside a `reg` that records its launches."""
 
-    name = "native"
+    name, module = "native", "lumen"
 
     def __init__(self):
         super().__init__()
-        self._bin = os.path.abspath(_bin_dir("TARNWELL_NATIVE_BIN", "native"))
-        self._tarnwell = os.path.join(self._bin, "tarnwell")
-        self._reg = os.path.join(self._bin, "reg")
-        _require_file(self._tarnwell, "tarnwell")
-        _require_file(self._reg, "reg")
-        self.prefix = os.path.join(self._root, "prefix")
-        self.drive_c = os.path.join(self.prefix, "drive_c")
-        self._env = dict(os.environ, TARNWELL_PREFIX=self.prefix)
-        self._holders = []
-        # Let the platform lay out the fresh prefix (drive_c, stock images).
-        self.reg("query", "HKLM")
+        self.reg_argv = [_bin("native", "reg")]
+        self.records = self.root + "/bin/launches"
+        os.makedirs(self.records)
+        self.program = shutil.copy(_bin("native", "tarnwell"), self.root + "/bin/lumen")
+        self.recorder = self.root + "/bin/reg"
+        with open(self.recorder, "w") as f:
+            f.write('#!/bin/sh\nprintf "%%s\\0" "$@" >"$(mktemp %s/XXXXXX)"\nexec %s "$@"\n' %
+                    (shlex.quote(self.records), shlex.quote(self.reg_argv[0])))
+        os.chmod(self.recorder, 0o755)
+        path = [p for p in os.environ["PATH"].split(":") if not os.path.exists(p + "/reg")]
+        self.env = _own_env(self.root + "/home", TARNWELL_PREFIX=self.prefix, PATH=":".join(path))
+        self.reg("query", "HKLM")  # lays out the fresh prefix
+        self.stock = os.path.join(self.drive_c, "Windows", "Web", "Screen")
 
-    def reg(self, *args, check=False):
-        argv = [self._reg] + list(args)
-        result = _run(argv, self._env, self.scratch)
-        return _checked(result, argv) if check else result
-
-    def run(self, *args, cwd=None, env=None):
-        argv = [self._tarnwell] + list(args)
-        return _run(argv, dict(self._env, **(env or {})), cwd or self.scratch)
+    def run(self, *args, cwd=None, env=None, **options):
+        return _run([self.program] + list(args), dict(self.env, **(env or {})),
+                    cwd or self.scratch, **options)
 
     def wait(self):
-        # Every process the native ShellExecute launches holds a shared lock
-        # on this file until it ends.
-        lock_path = os.path.join(self.prefix, ".launches.lock")
-        if not os.path.exists(lock_path):
-            return
-        deadline = time.monotonic() + WAIT_TIMEOUT
-        with open(lock_path, "rb") as lock:
-            while True:
-                try:
-                    fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
-                    fcntl.flock(lock, fcntl.LOCK_UN)
-                    return
-                except BlockingIOError:
-                    if time.monotonic() > deadline:
-                        raise AssertionError("launched processes still running after %d s" %
-                                             WAIT_TIMEOUT)
-                    time.sleep(0.02)
+        # Each launched process holds this lock shared for as long as it lives.
+        with open(os.path.join(self.prefix, ".launches.lock"), "a") as lock:
+            _wait_until(lambda: _try_flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB))
+
+    def launches(self):
+        # The argument lists of the reg launches since the last call.
+        found = []
+        for name in os.listdir(self.records):
+            with open(os.path.join(self.records, name)) as f:
+                found.append(tuple(f.read().split("\0")[:-1]))
+            os.remove(f.name)
+        return sorted(found)
 
     def refuse_launches(self):
-        # A copy of tarnwell with no reg beside it and none on PATH.
-        lonely = os.path.join(self._root, "no-reg")
-        os.makedirs(lonely, exist_ok=True)
-        shutil.copy2(self._tarnwell, os.path.join(lonely, "tarnwell"))
-        self._tarnwell = os.path.join(lonely, "tarnwell")
-        path = [p for p in self._env.get("PATH", "").split(os.pathsep)
-                if p and not os.path.exists(os.path.join(p, "reg"))]
-        self._env["PATH"] = os.pathsep.join(path)
+        os.remove(self.recorder)
 
-    def set_attributes(self, host_path, hidden=False, system=False, readonly=False):
-        # Hidden and system live in the same extended attribute Wine uses;
-        # read-only is the absence of write permission.
-        attributes = (0x2 if hidden else 0) | (0x4 if system else 0)
-        if attributes:
-            os.setxattr(host_path, "user.DOSATTRIB", b"0x%x" % attributes)
-        else:
-            with contextlib.suppress(OSError):
-                os.removexattr(host_path, "user.DOSATTRIB")
-        mode = stat.S_IMODE(os.stat(host_path).st_mode)
-        writable = stat.S_IWUSR | stat.S_IWGRP | stat.S_IWOTH
-        os.chmod(host_path, mode & ~writable if readonly else mode | stat.S_IWUSR)
+    def set_attributes(self, path, hidden=False, system=False, readonly=False):
+        # As Wine keeps them: hidden and system in an extended attribute.
+        if hidden or system:
+            os.setxattr(path, "user.DOSATTRIB", b"0x%x" % (hidden * 2 + system * 4))
+        if readonly:
+            os.chmod(path, 0o444)
 
     @contextlib.contextmanager
-    def hold_open(self, host_path, share_read=True):
-        """Another process holds the file open: with share_read, others may
-        still read it (a shared lock); without, nobody may open it."""
-        mode = "-s" if share_read else "-x"
-        with self._holding(["flock", mode, "-w", "30", host_path, "sh", "-c",
-                            "echo ready; exec cat >/dev/null"], None, None, host_path):
-            yield
+    def hold_open(self, path, share_read):
+        with open(path) as held:
+            yield _try_flock(held, fcntl.LOCK_SH if share_read else fcntl.LOCK_EX)
 
-    def _end_processes(self):
-        for holder in list(self._holders):
-            holder.kill()
-            holder.wait()
-        with contextlib.suppress(AssertionError):
-            self.wait()
-
-
-def _expect_ready(holder, host_path):
-    line = holder.stdout.readline()
-    if line.strip() != b"ready":
-        holder.kill()
-        holder.wait()
-        raise AssertionError("could not hold %s open" % host_path)
-
-
-def _release(holder):
-    holder.stdin.close()
-    try:
-        holder.wait(timeout=RUN_TIMEOUT)
-    except subprocess.TimeoutExpired:
-        holder.kill()
-        holder.wait()
+    def _end(self):
+        self.wait()
 
 
 class _WineTemplate:
-    """One initialised Wine prefix per test run, copied for every target."""
-
-    path = None
-    owned = False
+    path = None  # one per run, with a native prefix's stock pictures
 
     @classmethod
     def get(cls):
-        if cls.path:
-            return cls.path
-        given = os.environ.get("TARNWELL_WINE_TEMPLATE")
-        if given:
-            cls.path = given
-            return given
-        path = tempfile.mkdtemp(prefix="tarnwell-wine-template-")
-        cls.path, cls.owned = path, True
-        env = _wine_env(path)
-        # wineboot cannot use an existing empty directory as a new prefix.
-        os.rmdir(path)
-        _checked(_run([_WINE, "wineboot", "-i"], env, "/", timeout=300), ["wineboot", "-i"])
-        _run([_WINESERVER, "-w"], env, "/", timeout=300)
-        cls._add_stock_images(path)
-        return path
-
-    @staticmethod
-    def _add_stock_images(path):
-        # The same stock lock-screen pictures as a fresh native prefix has.
-        # The native program lays out its prefix on start; "foo" does nothing else.
-        tarnwell = os.path.join(_bin_dir("TARNWELL_NATIVE_BIN", "native"), "tarnwell")
-        if not os.path.isfile(tarnwell):
-            return
-        with tempfile.TemporaryDirectory(prefix="tarnwell-stock-") as native_prefix:
-            _run([tarnwell, "foo"], dict(os.environ, TARNWELL_PREFIX=native_prefix), native_prefix)
-            for windows in ("Windows", "windows"):
-                stock = os.path.join(native_prefix, "drive_c", windows, "Web", "Screen")
-                if os.path.isdir(stock):
-                    shutil.copytree(stock, os.path.join(path, "drive_c", "windows", "Web",
-                                                        "Screen"))
-                    break
-
-    @classmethod
-    def remove(cls):
-        if cls.path and cls.owned:
-            _run([_WINESERVER, "-k"], _wine_env(cls.path), "/")
-            shutil.rmtree(cls.path, ignore_errors=True)
-        cls.path = None
+        if not cls.path:
+            root = tempfile.mkdtemp(prefix="tarnwell-wine-")
+            atexit.register(shutil.rmtree, root, ignore_errors=True)
+            path, native = os.path.join(root, "prefix"), os.path.join(root, "native")
+            _run([_WINE, "wineboot", "-i"], _wine_env(path), root, check=True)
+            _run([_WINESERVER, "-w"], _wine_env(path), root)
+            _run([_bin("native", "reg"), "query", "HKLM"], _own_env(root, TARNWELL_PREFIX=native),
+                 root)
+            shutil.copytree(os.path.join(native, "drive_c", "Windows", "Web", "Screen"),
+                            os.path.join(path, "drive_c", "windows", "Web", "Screen"))
+            cls.path = path
+        return cls.path
 
 
 def _wine_env(prefix):
-    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all",
-               WINEDLLOVERRIDES="mscoree,mshtml=")
-    env.pop("DISPLAY", None)
-    env.pop("WAYLAND_DISPLAY", None)
-    return env
-
-
-# The big directories of DLLs are shared with the template by hard links;
-# nothing writes to them. Everything else is copied.
-_SHARED_DIRS = ("drive_c/windows/system32", "drive_c/windows/winsxs", "drive_c/windows/syswow64")
+    env = _own_env(os.path.join(os.path.dirname(prefix), "home"), WINEPREFIX=prefix,
+                   WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=")
+    return {name: value for name, value in env.items() if "DISPLAY" not in name}
 
 
 def _copy_prefix(template, destination):
+    # The DLL directories, which nothing writes, as hard links.
     subprocess.run(["cp", "-al", template, destination], check=True)
-    shared = {os.path.join(destination, d) for d in _SHARED_DIRS}
+    windows = os.path.join(destination, "drive_c", "windows")
     for directory, subdirs, files in os.walk(destination):
-        subdirs[:] = [s for s in subdirs if os.path.join(directory, s) not in shared]
+        subdirs[:] = [s for s in subdirs if directory != windows or
+                      s not in ("system32", "syswow64", "winsxs")]
         for name in files:
             path = os.path.join(directory, name)
-            if os.path.islink(path):
-                continue
-            source = os.path.join(template, os.path.relpath(path, destination))
-            os.unlink(path)
-            shutil.copy2(source, path)
-
-
-# Processes a prefix runs for itself, and the hold_open helper.
-_WINE_OWN_PROGRAMS = {b"services.exe", b"winedevice.exe", b"plugplay.exe", b"svchost.exe",
-                      b"rpcss.exe", b"explorer.exe", b"conhost.exe", b"wineboot.exe",
-                      b"hold_file.exe"}
-
-
-def win64_exe():
-    """The win64 build's tarnwell.exe."""
-    exe = os.path.join(os.path.abspath(_bin_dir("TARNWELL_WIN64_BIN", "win64")), "tarnwell.exe")
-    _require_file(exe, "tarnwell.exe (the win64 build)")
-    return exe
-
-
-class _ShippedExe:
-    """The tarnwell.exe of the release archive, unpacked once per test run."""
-
-    path = None
-
-    @classmethod
-    def get(cls):
-        if cls.path:
-            return cls.path
-        archive = os.environ.get("TARNWELL_WIN32_ARCHIVE")
-        if not archive:
-            build = os.path.join(os.path.dirname(_bin_dir("TARNWELL_WIN32_BIN", "win32")),
-                                 "package")
-            archive = next(iter(sorted(glob.glob(os.path.join(build, "tarnwell-*-win32.zip")))),
-                           os.path.join(build, "tarnwell-win32.zip"))
-        if not os.path.isfile(archive):
-            raise RuntimeError("release archive not found at %s; build it first: cmake --build "
-                               "--preset win32 --target package" % archive)
-        directory = tempfile.mkdtemp(prefix="tarnwell-shipped-")
-        with zipfile.ZipFile(archive) as opened:
-            opened.extract("tarnwell.exe", directory)
-        cls.path = os.path.join(directory, "tarnwell.exe")
-        return cls.path
-
-    @classmethod
-    def remove(cls):
-        if cls.path:
-            shutil.rmtree(os.path.dirname(cls.path), ignore_errors=True)
-        cls.path = None
-
-
-def win32_exe():
-    """The shipped 32-bit tarnwell.exe, from the release archive."""
-    return _ShippedExe.get()
+            if not os.path.islink(path):
+                os.unlink(path)
+                shutil.copy2(os.path.join(template, os.path.relpath(path, destination)), path)
 
 
 def is_32_bit(exe):
-    """True for an x86 (i386) Windows program."""
     with open(exe, "rb") as f:
         image = f.read(4096)
     pe = int.from_bytes(image[0x3C:0x40], "little")
-    return int.from_bytes(image[pe + 4:pe + 6], "little") == 0x14C  # IMAGE_FILE_MACHINE_I386
+    return image[pe + 4:pe + 6] == b"\x4c\x01"  # IMAGE_FILE_MACHINE_I386
 
 
-def loader_of(exe):
-    """The Wine loader for a Windows program: 32-bit ones go through Debian's
-    wrapper, which starts the 32-bit loader."""
-    return _WINE32 if is_32_bit(exe) else _WINE
+def _shipped_exe(directory):
+    archive = os.environ.get("TARNWELL_WIN32_ARCHIVE") or "".join(
+        glob.glob(os.path.join(_ROOT, "build/win32/package/tarnwell-*-win32.zip"))[:1])
+    with zipfile.ZipFile(archive) as opened:
+        return opened.extract("tarnwell.exe", directory)
 
 
 class WineTarget(Target):
-    """The win64 build under wine64, in a copy of the run's template prefix."""
-
-    name = "wine"
+    name, module, system_dirs = "wine", "tarnwell.exe", ["system32"]
+    reg_argv = [_WINE, "reg"]
 
     def __init__(self):
         super().__init__()
-        self._exe = self._program()
-        self.prefix = os.path.join(self._root, "prefix")
+        self.program = (_shipped_exe(self.root) if self.name == "win32" else
+                        _bin("win64", "tarnwell.exe"))
         _copy_prefix(_WineTemplate.get(), self.prefix)
-        self.drive_c = os.path.join(self.prefix, "drive_c")
-        self._env = _wine_env(self.prefix)
-        self._holders = []
+        self.env = _wine_env(self.prefix)
+        self.stock = os.path.join(self.drive_c, "windows", "Web", "Screen")
 
-    def _program(self):
-        return win64_exe()
-
-    def _system_dirs(self):
-        return ["system32"]
-
-    def reg(self, *args, check=False):
-        argv = [_WINE, "reg"] + list(args)
-        result = _run_wine(argv, self._env, self.scratch)
-        return _checked(result, argv) if check else result
-
-    def run(self, *args, cwd=None, env=None):
-        return self.run_program(self._exe, *args, cwd=cwd, env=env)
-
-    def run_program(self, host_path, *args, cwd=None, env=None):
-        """Runs any Windows program of the host in this prefix, under the
-        loader of its bitness."""
-        argv = [loader_of(host_path), host_path] + list(args)
-        return _run_wine(argv, dict(self._env, **(env or {})), cwd or self.scratch)
+    def run(self, *args, cwd=None, env=None, program=None):
+        program = program or self.program
+        return _run([_WINE32 if is_32_bit(program) else _WINE, program] + list(args),
+                    dict(self.env, **(env or {})), cwd or self.scratch)
 
     def wait(self):
-        # Not `wineserver -w`: that would also wait for a hold_open helper.
-        deadline = time.monotonic() + WAIT_TIMEOUT
-        while self._launched_processes():
-            if time.monotonic() > deadline:
-                raise AssertionError("launched processes still running after %d s" %
-                                     WAIT_TIMEOUT)
-            time.sleep(0.05)
+        _wait_until(lambda: not self._launched())
 
-    def _launched_processes(self):
-        """Host processes of this prefix other than Wine's own services and
-        the hold_open helper."""
+    def _launched(self):
         marker = b"WINEPREFIX=" + os.fsencode(self.prefix)
-        launched = []
-        for pid in os.listdir("/proc"):
-            if not pid.isdigit():
-                continue
-            try:
-                with open("/proc/%s/environ" % pid, "rb") as environ:
-                    if marker not in environ.read().split(b"\0"):
-                        continue
-                with open("/proc/%s/cmdline" % pid, "rb") as cmdline:
-                    program = cmdline.read().split(b"\0")[0]
-            except OSError:  # ended meanwhile
-                continue
-            name = program.replace(b"\\", b"/").rsplit(b"/", 1)[-1].lower()
-            if name not in _WINE_OWN_PROGRAMS and not name.startswith(b"wineserver"):
-                launched.append((int(pid), program))
-        return launched
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            with contextlib.suppress(OSError), open("/proc/%s/environ" % pid, "rb") as f:
+                if marker in f.read().split(b"\0"):
+                    with open("/proc/%s/cmdline" % pid, "rb") as f:
+                        name = f.read().split(b"\0")[0].replace(b"\\", b"/").rsplit(b"/")[-1]
+                    if name.lower() not in _WINE_SERVICES and not name.startswith(b"wineserver"):
+                        return True
 
     def refuse_launches(self):
-        # ShellExecute then finds no reg.exe and returns 2 (file not found).
-        for directory in self._system_dirs():
-            reg_exe = os.path.join(self.drive_c, "windows", directory, "reg.exe")
-            if os.path.exists(reg_exe):
-                os.rename(reg_exe, os.path.join(self._root, directory + "-reg.exe.refused"))
+        # ShellExecute then finds no reg.exe.
+        for directory in self.system_dirs:
+            os.remove(os.path.join(self.drive_c, "windows", directory, "reg.exe"))
 
-    def set_attributes(self, host_path, hidden=False, system=False, readonly=False):
-        # Wine's attrib applies only one flag per call.
-        win_path = self.windows_path(host_path)
+    def set_attributes(self, path, hidden=False, system=False, readonly=False):
         for flag, on in (("h", hidden), ("s", system), ("r", readonly)):
-            argv = [_WINE, "attrib", ("+" if on else "-") + flag, win_path]
-            _checked(_run(argv, self._env, self.scratch), argv)
+            if on:  # the file is new: there is nothing to clear
+                _run([_WINE, "attrib", "+" + flag, self.windows_path(path)], self.env, "/", True)
 
-    @contextlib.contextmanager
-    def hold_open(self, host_path, share_read=True):
-        """A Windows process of this prefix holds the file open with read
-        access, sharing read access only with share_read."""
-        helper = self._hold_file_helper()
-        with self._holding(
-                [loader_of(helper), helper, self.windows_path(host_path),
-                 "read" if share_read else "none"],
-                self._env, self.scratch, host_path):
-            yield
-
-    def _hold_file_helper(self):
-        helper = os.path.join(os.path.dirname(self._exe), "hold_file.exe")
-        _require_file(helper, "hold_file.exe (the win64 build)")
-        return helper
-
-    def _end_processes(self):
-        for holder in list(self._holders):
-            holder.kill()
-            holder.wait()
-        _run([_WINESERVER, "-k"], self._env, "/")
-        _run([_WINESERVER, "-w"], self._env, "/", timeout=WAIT_TIMEOUT)
+    def _end(self):
+        _run([_WINESERVER, "-k"], self.env, "/")
+        _run([_WINESERVER, "-w"], self.env, "/")
 
 
 class Win32Target(WineTarget):
-    """The shipped win32 tarnwell.exe under the 32-bit loader, in a copy of
-    the run's 64-bit template prefix: a WOW64 process, whose launched reg.exe
-    is syswow64's. The registry tool of the scenarios stays the 64-bit one."""
+    """The release archive's program, which finds syswow64's reg.exe."""
 
-    name = "win32"
-
-    def _program(self):
-        return win32_exe()
-
-    def _system_dirs(self):
-        # A 32-bit program finds syswow64\reg.exe; take system32's away too,
-        # so that no reg.exe is left to find.
-        return ["syswow64", "system32"]
-
-    def _hold_file_helper(self):
-        helper = os.path.join(os.path.abspath(_bin_dir("TARNWELL_WIN32_BIN", "win32")),
-                              "hold_file.exe")
-        _require_file(helper, "hold_file.exe (the win32 build)")
-        return helper
-
-
-@atexit.register
-def _close_everything():
-    for target in list(_live_targets):
-        target.close()
-    _WineTemplate.remove()
-    _ShippedExe.remove()
+    name, system_dirs = "win32", ["syswow64", "system32"]

@@ -1,0 +1,44 @@
+"""Many runs at once on one prefix, a full disk and a file-size limit."""
+
+import os
+import resource
+import subprocess
+
+from scenario import NUMBERS, ScenarioTest
+
+
+class StressTest(ScenarioTest):
+    def test_fifty_runs_at_once(self):
+        # Half set an image; half log a missing backup into a log at the limit.
+        filler = b"1/1/2024  " + b"f" * 88 + b"\r\n"
+        self.write(self.path("tarnwell.log"), filler * ((1 << 20) // len(filler)))
+        runs = [subprocess.Popen([self.target.program] + ["/uninstall"] * (i % 2),
+                                 env=self.target.env, cwd=self.scratch, stdout=subprocess.PIPE,
+                                 stderr=subprocess.PIPE) for i in range(50)]
+        self.assertEqual({run.communicate() + (run.returncode,) for run in runs}, {(b"", b"", 0)})
+        self.target.wait()
+        self.assertEqual(self.policy_values()[1:], NUMBERS)  # both hives still load
+        self.assertEqual(len(self.target.launches()), 100)
+        log = self.read(self.path("tarnwell.log"))
+        self.assertLess(len(log), 1 << 20)
+        ours = [line.partition(b"  ")[2] for line in log.split(b"\r\n")[:-1]
+                if line != filler[:-2]]
+        self.assertGreater(len(ours), 4)  # each trim kept the newest lines
+        self.assertEqual(set(ours), {b"No data registry file: " + self.scratch_win.encode() +
+                                     b"\\reg.dat"})
+
+    def test_full_disk_and_file_size_limit(self):
+        # Every write to /dev/full fails as on a full disk: the line is lost, the run goes on.
+        os.symlink("/dev/full", self.path("tarnwell.log"))
+        self.run_tarnwell("/uninstall")
+        os.remove(self.path("tarnwell.log"))
+        def run_limited(limit, *args):
+            return self.run_tarnwell(*args, silent=False, preexec_fn=lambda: resource.setrlimit(
+                resource.RLIMIT_FSIZE, (limit, limit)))
+        self.assertRegex(run_limited(100, "/install").stderr, rb"^Exception EWriteError in module "
+                         rb"lumen at [0-9A-F]{8}\.\r\nStream write error\.\r\n\r\n$")
+        self.assertEqual(os.listdir(self.scratch), [])
+        self.target.refuse_launches()
+        log = self.write(self.path("tarnwell.log"), b"1/1/2024  start\r\n")
+        self.assertEqual(run_limited(40), (0, b"", b""))
+        self.assertEqual((self.read(log)[:17], len(self.read(log))), (b"1/1/2024  start\r\n", 40))
