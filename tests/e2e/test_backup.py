@@ -30,7 +30,8 @@ def utf16(ansi):
 
 class BackupTest(ScenarioTest):
     def test_bytes_of_the_backup(self):
-        control, one, zero = "C:\\a\r\nb\t.jpg", NO_CHANGE + b"dword:00000001", FLAGS + b"dword:0"
+        control = "C:\\a\r\nb\t\x1f.jpg"
+        one, zero = NO_CHANGE + b"dword:00000001", FLAGS + b"dword:0"
         cases = {  # value lines: lines 4-6 and 8 of the backup (default: deletions)
             "no values": ([], [], {}),
             "numbers": ([one, NO_LOCK + b"dword:0"], [FLAGS + b"dword:0000001A"],
@@ -133,6 +134,8 @@ class BackupCheckTest(ScenarioTest):
             "a line continued": reg_file([IMAGE + b"hex(1):41,00,\\", b"  00,00", value]),
             "a control character": reg_file([value, IMAGE + b'"a\x00b"']),
             "another header": reg_file([value], [], b"REGEDIT4\r\n"),
+            "a letter in a number": reg_file([value, NO_CHANGE + b"dword:0000000g"]),
+            "three digits in a hex group": reg_file([value, IMAGE + b"hex(1):410,00"]),
         }, b"Not a lock-screen backup file:")
         self.assertEqual(self.policy_values(), NONE_SET)
         self.assertIsNone(self.query(r"HKLM\SOFTWARE\Tarnwell", "x"))
@@ -148,5 +151,7 @@ class BackupCheckTest(ScenarioTest):
             "unescaped quotes of older backups": deletions.replace(
                 DELETIONS[0], IMAGE + b'"C:\\\\say "cheese".jpg"'),
             "an ANSI text as hex": deletions.replace(DELETIONS[0], as_hex(b"a\r\nb\0")),
+            "an empty text": deletions.replace(DELETIONS[0], IMAGE + b'""'),
+            "names in another case": deletions.replace(POLICY_LINE, POLICY_LINE.upper()),
             "the UTF-16LE form": utf16(deletions.replace(DELETIONS[0], A_JPG)),
         }, b"Import registry file error:")
