@@ -58,6 +58,26 @@ TEST(TimeStampTest, RendersTheLocalesShortDateAndTime) {
   }
 }
 
+// The program's masks are fixed, so only this table shows how a list splits.
+TEST(SplitMasksTest, SplitsAtRunsOfSeparatorsAndHonoursQuotes) {
+  struct Case {
+    const char* masks;
+    std::vector<std::string> items;
+  };
+  const Case cases[] = {
+      {"*.jpg *.jpeg *.png", {"*.jpg", "*.jpeg", "*.png"}},
+      {"  \t ", {}},
+      {" a\t\tb\x01"
+       "c  ",
+       {"a", "b", "c"}},
+      {"\"my pics*.jpg\" x", {"my pics*.jpg", "x"}},
+      {"\"say \"\"hi\"\"\"", {"say \"hi\""}},
+      {"\"ab\"cd e", {"abcd", "e"}},
+      {"\"open to the end", {"open to the end"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SplitMasks(c.masks), c.items) << c.masks;
+}
+
 TEST(RandomTest, StepsTheGeneratorAndScalesByTheUpperHalf) {
   struct Case {
     uint32_t seed, count, state, index;

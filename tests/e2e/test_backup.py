@@ -135,6 +135,7 @@ class BackupCheckTest(ScenarioTest):
             "a control character": reg_file([value, IMAGE + b'"a\x00b"']),
             "another header": reg_file([value], [], b"REGEDIT4\r\n"),
             "a letter in a number": reg_file([value, NO_CHANGE + b"dword:0000000g"]),
+            "nine digits in a number": reg_file([value, NO_CHANGE + b"dword:000000001"]),
             "three digits in a hex group": reg_file([value, IMAGE + b"hex(1):410,00"]),
         }, b"Not a lock-screen backup file:")
         self.assertEqual(self.policy_values(), NONE_SET)
@@ -152,6 +153,7 @@ class BackupCheckTest(ScenarioTest):
                 DELETIONS[0], IMAGE + b'"C:\\\\say "cheese".jpg"'),
             "an ANSI text as hex": deletions.replace(DELETIONS[0], as_hex(b"a\r\nb\0")),
             "an empty text": deletions.replace(DELETIONS[0], IMAGE + b'""'),
+            "a number of one digit": deletions.replace(DELETIONS[2], NO_LOCK + b"dword:0"),
             "names in another case": deletions.replace(POLICY_LINE, POLICY_LINE.upper()),
             "the UTF-16LE form": utf16(deletions.replace(DELETIONS[0], A_JPG)),
         }, b"Import registry file error:")
