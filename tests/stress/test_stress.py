@@ -23,7 +23,8 @@ class StressTest(ScenarioTest):
         self.assertLess(len(log), 1 << 20)
         ours = [line.partition(b"  ")[2] for line in log.split(b"\r\n")[:-1]
                 if line != filler[:-2]]
-        self.assertGreater(len(ours), 4)  # each trim kept the newest lines
+        # A run that finds the log held by another loses its line; the rest stay whole.
+        self.assertTrue(ours)
         self.assertEqual(set(ours), {b"No data registry file: " + self.scratch_win.encode() +
                                      b"\\reg.dat"})
 
