@@ -30,7 +30,7 @@ def utf16(ansi):
 
 class BackupTest(ScenarioTest):
     def test_bytes_of_the_backup(self):
-        control = "C:\\a\r\nb\t\x1f.jpg"
+        controls = ["C:\\a\x01.jpg", "C:\\b\x1f.jpg"]  # the lowest and highest control codes
         one, zero = NO_CHANGE + b"dword:00000001", FLAGS + b"dword:0"
         cases = {  # value lines: lines 4-6 and 8 of the backup (default: deletions)
             "no values": ([], [], {}),
@@ -49,8 +49,8 @@ class BackupTest(ScenarioTest):
             "read errors": ([A_JPG, NO_CHANGE + b"hex(4):01,00,00,00,00",
                              NO_LOCK + b"dword:00000001"], [FLAGS + b"hex(4):00,00,00,00,00"],
                             {0: A_JPG}),
-            "a control character": ([as_hex(control.encode() + b"\0")], [],
-                                    {0: as_hex(control.encode("utf-16-le") + b"\0\0")}),
+            **{"control character %d" % i: ([as_hex(text.encode() + b"\0")], [], {
+                0: as_hex(text.encode("utf-16-le") + b"\0\0")}) for i, text in enumerate(controls)},
         }
         for case, (policy, creative, lines) in cases.items():
             with self.subTest(case):
@@ -62,7 +62,7 @@ class BackupTest(ScenarioTest):
                 expected = reg_file([lines.get(i, DELETIONS[i]) for i in range(3)],
                                     [lines.get(3, DELETIONS[3])], VERSION)
                 self.assertEqual(self.read(self.path("reg.dat")),
-                                 utf16(expected) if case == "a control character" else expected)
+                                 utf16(expected) if "control" in case else expected)
                 errors = [b"Registry read error: \\" + key[5:].encode() for key, _ in VALUES[::3]]
                 self.assertEqual(self.log(), errors if "errors" in case else None)
                 for name in os.listdir(self.scratch):
