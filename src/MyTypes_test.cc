@@ -76,6 +76,9 @@ TEST(SplitMasksTest, SplitsAtRunsOfSeparatorsAndHonoursQuotes) {
       {"\"open to the end", {"open to the end"}},
   };
   for (const Case& c : cases) EXPECT_EQ(SplitMasks(c.masks), c.items) << c.masks;
+  std::vector<std::string> found = {"stale"};
+  EXPECT_FALSE(FindImageFiles("C:\\", "", found));  // no mask, no search
+  EXPECT_TRUE(found.empty());
 }
 
 TEST(RandomTest, StepsTheGeneratorAndScalesByTheUpperHalf) {
