@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "platform/path.h"
@@ -118,6 +119,18 @@ TEST(LockScreenImageLineTest, TrailBytesAreNotBackslashes) {
   // 0x95 0x5C is one character of code page 932 whose trail byte is a backslash.
   EXPECT_EQ(LockScreenImageLine("C:\\\x95\\\\a.jpg"),
             "\"LockScreenImage\"=\"C:\\\\\x95\\\\\\a.jpg\"\r\n");
+}
+
+TEST(ApplyLockScreenTest, OnlyResultsAbove32AreLaunches) {
+  FakePlatform fake;
+  platform::ScopedPlatform scoped(fake);
+  testing_support::ScratchFolder folder;
+  for (uintptr_t result : {33, 32}) {
+    fake.shell_result = result;
+    ApplyLockScreen("C:\\a.jpg", folder.Windows("x.log"));
+  }
+  const std::string log = testing_support::ReadWholeFile(folder.Host("x.log"));
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 4);  // a line for each launch of 32
 }
 
 const char kPolicy[] = "SOFTWARE\\Policies\\Microsoft\\Windows\\Personalization";

@@ -37,12 +37,21 @@ class FakePlatform : public platform::PosixPlatform {
   // Writes move half their data and fail as on a full disk.
   bool fail_writes = false;
   bool fail_replace = false;
+  // When set, every launch returns it and starts nothing.
+  uintptr_t shell_result = 0;
 
   uint32_t OpenKey(platform::RootKey root, const std::string& subkey, uint32_t access,
                    platform::RegistryKey* key) override;
   uint32_t QueryValue(platform::RegistryKey key, const std::string& name, uint32_t* type,
                       void* data, uint32_t* size) override;
   void CloseKey(platform::RegistryKey) override {}
+  uintptr_t ShellExecute(const std::string& verb, const std::string& file,
+                         const std::string& parameters, const std::string& directory,
+                         int show_command) override {
+    return shell_result
+               ? shell_result
+               : PosixPlatform::ShellExecute(verb, file, parameters, directory, show_command);
+  }
   bool WriteFile(platform::FileHandle file, const void* data, uint32_t size,
                  uint32_t* written) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override {
