@@ -162,6 +162,7 @@ TEST_F(BackupTest, ReadsInThe64BitViewOnlyUnderWow64) {
                                      {platform::kHkeyCurrentUser, kCreative, 0x20009},
                                      {platform::kHkeyCurrentUser, kCreative, access}});
     EXPECT_EQ(fake_.key_opens(), expected);
+    EXPECT_EQ(fake_.open_key_count(), 0u);
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/fake_platform.h"
+
 namespace {
 
 TEST(SplitCommandLineTest, FollowsTheProgramsOwnRule) {
@@ -44,6 +46,17 @@ TEST(ErrorReportTest, IsCutToTheBuffer) {
         ErrorReport(ERegistryException("ERegistryException", message, nullptr), "tarnwell.exe", 0);
     EXPECT_EQ(report, (head + message + ".\r\n").substr(0, 1023)) << length;
   }
+}
+
+// No run can run out of memory on purpose; the report still names it.
+TEST(ErrorReportTest, OutOfMemoryIsReportedAsSuch) {
+  FakePlatform fake;
+  platform::ScopedPlatform scoped(fake);
+  fake.out_of_memory = true;
+  EXPECT_EQ(RunTarnwell(), 1);
+  EXPECT_EQ(fake.standard_error.substr(0, 33), "Exception EOutOfMemory in module ");
+  const std::string tail = ".\r\nOut of memory.\r\n\r\n";
+  EXPECT_EQ(fake.standard_error.substr(fake.standard_error.size() - tail.size()), tail);
 }
 
 }  // namespace

@@ -34,8 +34,11 @@ class BackupTest(ScenarioTest):
         one, zero = NO_CHANGE + b"dword:00000001", FLAGS + b"dword:0"
         cases = {  # value lines: lines 4-6 and 8 of the backup (default: deletions)
             "no values": ([], [], {}),
-            "numbers": ([one, NO_LOCK + b"dword:0"], [FLAGS + b"dword:0000001A"],
-                        {1: one, 2: NO_LOCK + b"dword:00000000", 3: FLAGS + b"dword:0000001a"}),
+            "numbers": ([one, NO_LOCK + b"dword:0"], [FLAGS + b"dword:0012001A"],
+                        {1: one, 2: NO_LOCK + b"dword:00000000", 3: FLAGS + b"dword:0012001a"}),
+            "numbers of no and one byte": ([NO_CHANGE + b"hex(4):", NO_LOCK + b"hex(4):07"], [], {
+                1: NO_CHANGE + b"dword:00000000", 2: NO_LOCK + b"dword:00000007"}),
+            "a text without its closing zero": ([as_hex(b"C:\\a.jpg")], [], {0: A_JPG}),
             "backslashes": ([IMAGE + b'"\\\\\\\\server\\\\a.jpg"'], [], None),
             "quotes": ([IMAGE + b'"say \\"cheese\\""'], [], None),
             "empty text": ([IMAGE + b'""'], [], None),

@@ -1,6 +1,7 @@
 #include "tests/support/fake_platform.h"
 
 #include <cstring>
+#include <new>
 
 uint32_t FakePlatform::OpenKey(platform::RootKey root, const std::string& subkey, uint32_t access,
                                platform::RegistryKey* key) {
@@ -8,7 +9,7 @@ uint32_t FakePlatform::OpenKey(platform::RootKey root, const std::string& subkey
   *key = 0;
   auto found = keys_.find({root, subkey});
   if (found == keys_.end()) return platform::kErrorFileNotFound;
-  *key = open_keys_.size() + 1;
+  *key = key_opens_.size();
   open_keys_[*key] = &found->second;
   return platform::kErrorSuccess;
 }
@@ -41,6 +42,7 @@ bool FakePlatform::IsLeadByte(unsigned char byte) {
 }
 
 bool FakePlatform::LocaleText(platform::LocaleField field, std::string* text) {
+  if (out_of_memory) throw std::bad_alloc();
   auto found = locale.find(field);
   if (found == locale.end()) return false;
   *text = found->second;

@@ -37,6 +37,8 @@ class FakePlatform : public platform::PosixPlatform {
   // Writes move half their data and fail as on a full disk.
   bool fail_writes = false;
   bool fail_replace = false;
+  bool out_of_memory = false;  // the locale's first read throws std::bad_alloc
+  std::string standard_error;
   // When set, every launch returns it and starts nothing.
   uintptr_t shell_result = 0;
 
@@ -44,7 +46,8 @@ class FakePlatform : public platform::PosixPlatform {
                    platform::RegistryKey* key) override;
   uint32_t QueryValue(platform::RegistryKey key, const std::string& name, uint32_t* type,
                       void* data, uint32_t* size) override;
-  void CloseKey(platform::RegistryKey) override {}
+  void CloseKey(platform::RegistryKey key) override { open_keys_.erase(key); }
+  size_t open_key_count() const { return open_keys_.size(); }
   uintptr_t ShellExecute(const std::string& verb, const std::string& file,
                          const std::string& parameters, const std::string& directory,
                          int show_command) override {
@@ -63,6 +66,7 @@ class FakePlatform : public platform::PosixPlatform {
   bool PerformanceCounter(uint64_t* count) override;
   uint32_t TickCount() override { return tick_count; }
   bool QueryWow64(bool* result) override;
+  void WriteStandardError(const std::string& text) override { standard_error += text; }
 
  private:
   struct Value {
