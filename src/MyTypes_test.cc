@@ -124,12 +124,11 @@ TEST(LockScreenImageLineTest, TrailBytesAreNotBackslashes) {
 TEST(ApplyLockScreenTest, OnlyResultsAbove32AreLaunches) {
   FakePlatform fake;
   platform::ScopedPlatform scoped(fake);
-  testing_support::ScratchFolder folder;
   for (uintptr_t result : {33, 32}) {
     fake.shell_result = result;
-    ApplyLockScreen("C:\\a.jpg", folder.Windows("x.log"));
+    ApplyLockScreen("C:\\a.jpg", fake.folder.Windows("x.log"));
   }
-  const std::string log = testing_support::ReadWholeFile(folder.Host("x.log"));
+  const std::string log = testing_support::ReadWholeFile(fake.folder.Host("x.log"));
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 4);  // a line for each launch of 32
 }
 
@@ -139,10 +138,9 @@ const char kCreative[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Lock Scr
 class BackupTest : public ::testing::Test {
  protected:
   BackupTest() : scoped_(fake_) {}
-  void Save() { SaveLockScreenBackup(folder_.Windows(""), folder_.Windows("x.log")); }
-  bool Exists(const char* name) { return platform::FileExists(folder_.Windows(name)); }
+  void Save() { SaveLockScreenBackup(fake_.folder.Windows(""), fake_.folder.Windows("x.log")); }
+  bool Exists(const char* name) { return platform::FileExists(fake_.folder.Windows(name)); }
 
-  testing_support::ScratchFolder folder_;
   FakePlatform fake_;
   platform::ScopedPlatform scoped_;
 };

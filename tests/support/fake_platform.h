@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/posix/posix_platform.h"
+#include "tests/support/scratch.h"
 
 class FakePlatform : public platform::PosixPlatform {
  public:
@@ -29,6 +30,9 @@ class FakePlatform : public platform::PosixPlatform {
   }
   const std::vector<KeyOpen>& key_opens() const { return key_opens_; }
 
+  // The test's own folder, holding the prefix that paths on C: and the
+  // current directory's Windows name bring into being.
+  testing_support::ScratchFolder folder;
   std::map<platform::LocaleField, std::string> locale;  // missing: no such setting
   std::optional<uint64_t> performance_counter = 1;
   uint32_t tick_count = 0;
