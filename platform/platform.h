@@ -22,6 +22,10 @@
 //   also reports success there: kErrorAlreadyExists when kCreateAlways or
 //   kOpenAlways found the file, else kErrorSuccess. What any other operation
 //   leaves in LastError() is unspecified.
+// - No file handle shares deletion. While a handle to a file is open, an
+//   open that its sharing excludes, DeleteFile and ReplaceFile of the file
+//   fail with kErrorSharingViolation, and ReplaceFile over it with
+//   kErrorAccessDenied.
 #ifndef TARNWELL_PLATFORM_PLATFORM_H_
 #define TARNWELL_PLATFORM_PLATFORM_H_
 
@@ -141,6 +145,13 @@ constexpr int kShowHidden = 0;  // SW_HIDE
 // ShellExecute's results up to this one are failures; above it, accepted.
 constexpr uintptr_t kShellLastFailure = 32;
 
+// How a launch that was waited for ended.
+struct WaitedLaunch {
+  uintptr_t shell_result = 0;  // as ShellExecute's: above kShellLastFailure when accepted
+  bool ended = false;          // the shell gave a process to wait for, and it has ended
+  uint32_t exit_code = 0;      // the process's exit status, once ended
+};
+
 // ---------------------------------------------------------------- Interface
 
 class Platform {
@@ -164,6 +175,12 @@ class Platform {
   virtual uintptr_t ShellExecute(const std::string& verb, const std::string& file,
                                  const std::string& parameters, const std::string& directory,
                                  int show_command) = 0;
+  // The same launch (ShellExecuteExA keeping the process), then waits for
+  // the launched process to end. A launch handed to a program that is
+  // already running gives no process to wait for.
+  virtual WaitedLaunch ShellExecuteAndWait(const std::string& verb, const std::string& file,
+                                           const std::string& parameters,
+                                           const std::string& directory, int show_command) = 0;
 
   // Wildcard search (FindFirstFileA/FindNextFileA/FindClose). For each mask
   // in order, the entries that match `prefix` + mask, in the file system's

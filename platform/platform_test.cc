@@ -144,6 +144,25 @@ TEST_F(PlatformTest, SharingModes) {
   }
 }
 
+// No handle shares deletion: while one is open, the file is neither deleted
+// nor renamed, nor replaced by another.
+TEST_F(PlatformTest, HeldFileKeepsItsName) {
+  WriteWholeFile(folder_.Host("held"), "held");
+  WriteWholeFile(folder_.Host("other"), "other");
+  FileHandle held = platform_.OpenFile(Windows("held"), kGenericRead, kShareRead, kOpenExisting);
+  ASSERT_NE(held, kInvalidFile);
+  EXPECT_FALSE(platform_.DeleteFile(Windows("held")));
+  EXPECT_EQ(platform_.LastError(), kErrorSharingViolation);
+  EXPECT_FALSE(platform_.ReplaceFile(Windows("held"), Windows("moved")));
+  EXPECT_EQ(platform_.LastError(), kErrorSharingViolation);
+  EXPECT_FALSE(platform_.ReplaceFile(Windows("other"), Windows("held")));
+  EXPECT_EQ(platform_.LastError(), kErrorAccessDenied);
+  EXPECT_EQ(ReadWholeFile(folder_.Host("held")), "held");
+  platform_.CloseFile(held);
+  EXPECT_TRUE(platform_.ReplaceFile(Windows("other"), Windows("held")));
+  EXPECT_TRUE(platform_.DeleteFile(Windows("held")));
+}
+
 TEST_F(PlatformTest, ReplaceDeleteAndAttributes) {
   WriteWholeFile(folder_.Host("new"), "new");
   WriteWholeFile(folder_.Host("old"), "old");
@@ -296,11 +315,12 @@ TEST_F(PlatformTest, RegistryValuesViewsAndAccessRights) {
           "]\r\n\"Path\"=\"64\"\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\"
           "Wow6432Node\\Quorvane\\Lumivale]\r\n\"Path\"=\"32\"\r\n\r\n[HKEY_LOCAL_MACHINE\\" +
           policy + "]\r\n\"Done\"=dword:1\r\n");
-  EXPECT_GT(platform_.ShellExecute("runas", "reg.exe", "IMPORT setup.reg /reg:64",
-                                   platform_.CurrentDirectory(), kShowHidden),
-            kShellLastFailure);
+  const WaitedLaunch setup = platform_.ShellExecuteAndWait(
+      "runas", "reg.exe", "IMPORT setup.reg /reg:64", platform_.CurrentDirectory(), kShowHidden);
+  EXPECT_GT(setup.shell_result, kShellLastFailure);
+  ASSERT_TRUE(setup.ended);
+  EXPECT_EQ(setup.exit_code, 0u);
   const std::string one("\1\0\0\0", 4);
-  ASSERT_TRUE(Eventually([&] { return Read(kHkeyLocalMachine, policy, kKeyRead, "Done") == one; }));
 
   const RootKey cu = kHkeyCurrentUser, lm = kHkeyLocalMachine;
   struct {
@@ -351,6 +371,17 @@ TEST_F(PlatformTest, RegistryValuesViewsAndAccessRights) {
   EXPECT_TRUE(Eventually(
       [&] { return Read(cu, test, kKeyRead, "two words") == std::string("a \\b\0", 5); }));
   EXPECT_EQ(platform_.ShellExecute("runas", "no-such-program.exe", "", "", 0), kErrorFileNotFound);
+
+  // A waited launch tells how the process ended.
+  const WaitedLaunch failed =
+      platform_.ShellExecuteAndWait("runas", "reg", "IMPORT missing.reg", "", kShowHidden);
+  EXPECT_GT(failed.shell_result, kShellLastFailure);
+  EXPECT_TRUE(failed.ended);
+  EXPECT_EQ(failed.exit_code, 1u);
+  const WaitedLaunch refused =
+      platform_.ShellExecuteAndWait("runas", "no-such-program.exe", "", "", kShowHidden);
+  EXPECT_EQ(refused.shell_result, kErrorFileNotFound);
+  EXPECT_FALSE(refused.ended);
 }
 
 #ifndef _WIN32

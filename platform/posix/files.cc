@@ -31,6 +31,29 @@ FileHandle RefuseOpen(int fd, uint32_t code) {
   return kInvalidFile;
 }
 
+// No handle shares deletion, so a file that any handle holds open can be
+// neither deleted nor renamed. Its lock, held exclusively while the change
+// is made, tells: the descriptor that holds it, to be closed after the
+// change, or kNothingHeld when there is no regular file to hold. When
+// another handle has the file open, -1, with `refusal` as the last error.
+constexpr int kNothingHeld = -2;
+
+int HoldForChange(const std::string& host, uint32_t refusal) {
+  const int fd = open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  struct stat st;
+  if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fd >= 0) close(fd);
+    return kNothingHeld;
+  }
+  if (flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
+  RefuseOpen(fd, errno == EWOULDBLOCK ? refusal : ErrorFromErrno(errno));
+  return -1;
+}
+
+void Release(int fd) {
+  if (fd >= 0) close(fd);
+}
+
 }  // namespace
 
 FileHandle PosixPlatform::OpenFile(const std::string& path, uint32_t access, uint32_t share,
@@ -142,8 +165,11 @@ bool PosixPlatform::DeleteFile(const std::string& path) {
     SetLastError(kErrorAccessDenied);
     return false;
   }
-  if (unlink(host.c_str()) != 0) return FailWithErrno(host);
-  return true;
+  const int held = HoldForChange(host, kErrorSharingViolation);
+  if (held == -1) return false;
+  const bool deleted = unlink(host.c_str()) == 0 || FailWithErrno(host);
+  Release(held);
+  return deleted;
 }
 
 bool PosixPlatform::ReplaceFile(const std::string& from, const std::string& to) {
@@ -151,8 +177,14 @@ bool PosixPlatform::ReplaceFile(const std::string& from, const std::string& to) 
   if (!MapPath(from, &host_from) || !MapPath(to, &host_to)) return false;
   struct stat st;
   if (lstat(host_from.c_str(), &st) != 0) return FailWithErrno(host_from);
-  if (rename(host_from.c_str(), host_to.c_str()) != 0) return FailWithErrno(host_to);
-  return true;
+  const int held_from = HoldForChange(host_from, kErrorSharingViolation);
+  if (held_from == -1) return false;
+  const int held_to = HoldForChange(host_to, kErrorAccessDenied);
+  const bool replaced =
+      held_to != -1 && (rename(host_from.c_str(), host_to.c_str()) == 0 || FailWithErrno(host_to));
+  Release(held_to);
+  Release(held_from);
+  return replaced;
 }
 
 }  // namespace platform

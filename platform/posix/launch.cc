@@ -1,9 +1,11 @@
-// Launching the `reg` stand-in: PosixPlatform::ShellExecute.
+// Launching the `reg` stand-in: PosixPlatform::ShellExecute and
+// ShellExecuteAndWait.
 #include <fcntl.h>
 #include <spawn.h>
 #include <strings.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -55,23 +57,22 @@ std::string FindRegStandIn() {
   return std::string();
 }
 
-// Starts `program` detached: a session of its own, no console, never waited
-// for. 0, or the error number of the first step that failed; a failed exec
-// is reported too.
-int Spawn(const std::string& program, char* const argv[], const std::string& working_directory) {
+// Starts `program` in a session of its own, without a console. 0, or the
+// error number of the first step that failed; a failed exec is reported too.
+int Spawn(const std::string& program, char* const argv[], const std::string& working_directory,
+          pid_t* child) {
   posix_spawn_file_actions_t actions;
   int error = posix_spawn_file_actions_init(&actions);
   if (error != 0) return error;
   posix_spawnattr_t attributes;
   error = posix_spawnattr_init(&attributes);
   if (error == 0) {
-    pid_t child;
     if ((error = posix_spawn_file_actions_addchdir_np(&actions, working_directory.c_str())) == 0 &&
         (error = posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0)) == 0 &&
         (error = posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0)) == 0 &&
         (error = posix_spawn_file_actions_adddup2(&actions, 1, 2)) == 0 &&
         (error = posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID)) == 0) {
-      error = posix_spawn(&child, program.c_str(), &actions, &attributes, argv, environ);
+      error = posix_spawn(child, program.c_str(), &actions, &attributes, argv, environ);
     }
     posix_spawnattr_destroy(&attributes);
   }
@@ -86,11 +87,10 @@ uintptr_t RefusedLaunch(int error) {
   return refused > kShellLastFailure || refused == kErrorSuccess ? kErrorAccessDenied : refused;
 }
 
-}  // namespace
-
-uintptr_t PosixPlatform::ShellExecute(const std::string& /*verb*/, const std::string& file,
-                                      const std::string& parameters, const std::string& directory,
-                                      int /*show_command*/) {
+// Starts the `reg` stand-in for `file` with `parameters` split as reg.exe
+// splits them; the shell's result, and the process in `*child`.
+uintptr_t Launch(const std::string& file, const std::string& parameters,
+                 const std::string& directory, pid_t* child) {
   if (!IsRegCommand(file)) return kErrorFileNotFound;
   std::string program = FindRegStandIn();
   if (program.empty()) return kErrorFileNotFound;
@@ -117,10 +117,37 @@ uintptr_t PosixPlatform::ShellExecute(const std::string& /*verb*/, const std::st
   int lock_fd = open(lock_path.c_str(), O_RDWR | O_CREAT, 0666);
   if (lock_fd < 0) return RefusedLaunch(errno);
   int error = RetryAfterSignal([&] { return flock(lock_fd, LOCK_SH); }) == 0
-                  ? Spawn(program, argv.data(), working_directory)
+                  ? Spawn(program, argv.data(), working_directory, child)
                   : errno;
   close(lock_fd);
   return error == 0 ? kLaunchAccepted : RefusedLaunch(error);
+}
+
+}  // namespace
+
+uintptr_t PosixPlatform::ShellExecute(const std::string& /*verb*/, const std::string& file,
+                                      const std::string& parameters, const std::string& directory,
+                                      int /*show_command*/) {
+  pid_t child = 0;
+  return Launch(file, parameters, directory, &child);
+}
+
+WaitedLaunch PosixPlatform::ShellExecuteAndWait(const std::string& /*verb*/,
+                                                const std::string& file,
+                                                const std::string& parameters,
+                                                const std::string& directory,
+                                                int /*show_command*/) {
+  WaitedLaunch waited;
+  pid_t child = 0;
+  waited.shell_result = Launch(file, parameters, directory, &child);
+  int status = 0;
+  if (waited.shell_result <= kShellLastFailure ||
+      RetryAfterSignal([&] { return waitpid(child, &status, 0); }) != child)
+    return waited;
+  waited.ended = true;
+  // A process ended by a signal reports it as a shell does.
+  waited.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return waited;
 }
 
 }  // namespace platform

@@ -21,6 +21,9 @@ class PosixPlatform : public Platform {
   uintptr_t ShellExecute(const std::string& verb, const std::string& file,
                          const std::string& parameters, const std::string& directory,
                          int show_command) override;
+  WaitedLaunch ShellExecuteAndWait(const std::string& verb, const std::string& file,
+                                   const std::string& parameters, const std::string& directory,
+                                   int show_command) override;
 
   // directory_search.cc
   std::vector<std::vector<FoundFile>> FindFiles(const std::string& prefix,

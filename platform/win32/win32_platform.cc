@@ -80,6 +80,30 @@ class Win32Platform : public Platform {
     return reinterpret_cast<uintptr_t>(result);
   }
 
+  WaitedLaunch ShellExecuteAndWait(const std::string& verb, const std::string& file,
+                                   const std::string& parameters, const std::string& directory,
+                                   int show_command) override {
+    // As ShellExecuteA launches, with no error box, keeping the process.
+    SHELLEXECUTEINFOA launch = {};
+    launch.cbSize = sizeof launch;
+    launch.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    launch.lpVerb = verb.c_str();
+    launch.lpFile = file.c_str();
+    launch.lpParameters = parameters.c_str();
+    launch.lpDirectory = directory.empty() ? nullptr : directory.c_str();
+    launch.nShow = show_command;
+    ShellExecuteExA(&launch);
+    WaitedLaunch waited;
+    waited.shell_result = reinterpret_cast<uintptr_t>(launch.hInstApp);
+    if (waited.shell_result <= kShellLastFailure || !launch.hProcess) return waited;
+    DWORD exit_code = 0;
+    waited.ended = WaitForSingleObject(launch.hProcess, INFINITE) == WAIT_OBJECT_0 &&
+                   GetExitCodeProcess(launch.hProcess, &exit_code);
+    waited.exit_code = exit_code;
+    CloseHandle(launch.hProcess);
+    return waited;
+  }
+
   std::vector<std::vector<FoundFile>> FindFiles(const std::string& prefix,
                                                 const std::vector<std::string>& masks) override {
     std::vector<std::vector<FoundFile>> found(masks.size());

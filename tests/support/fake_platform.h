@@ -43,7 +43,8 @@ class FakePlatform : public platform::PosixPlatform {
   bool fail_replace = false;
   bool out_of_memory = false;  // the locale's first read throws std::bad_alloc
   std::string standard_error;
-  // When set, every launch returns it and starts nothing.
+  // When set, every launch returns it and starts nothing, so that a waited
+  // launch has no process to wait for.
   uintptr_t shell_result = 0;
 
   uint32_t OpenKey(platform::RootKey root, const std::string& subkey, uint32_t access,
@@ -58,6 +59,14 @@ class FakePlatform : public platform::PosixPlatform {
     return shell_result
                ? shell_result
                : PosixPlatform::ShellExecute(verb, file, parameters, directory, show_command);
+  }
+  platform::WaitedLaunch ShellExecuteAndWait(const std::string& verb, const std::string& file,
+                                             const std::string& parameters,
+                                             const std::string& directory,
+                                             int show_command) override {
+    return shell_result ? platform::WaitedLaunch{shell_result, false, 0}
+                        : PosixPlatform::ShellExecuteAndWait(verb, file, parameters, directory,
+                                                             show_command);
   }
   bool WriteFile(platform::FileHandle file, const void* data, uint32_t size,
                  uint32_t* written) override;
