@@ -19,6 +19,10 @@ const char kNoChangingLockScreen[] = "NoChangingLockScreen";
 const char kNoLockScreen[] = "NoLockScreen";
 const char kLockImageFlags[] = "LockImageFlags";
 
+// Registry writes run through the registry tool, elevated.
+const char kElevatedVerb[] = "runas";
+const char kRegistryTool[] = "reg.exe";
+
 const char kBackupFileName[] = "reg.dat";
 const char kBackupHeader[] = "Windows Registry Editor Version 5.00";
 // The byte-order mark that opens a UTF-16LE backup.
@@ -290,17 +294,11 @@ bool IsBackupValueLine(const std::string& line, const char* name, bool text) {
   return data.size() >= 2 && data.front() == '"' && data.back() == '"';
 }
 
-// The whole of a file no larger than a backup can be.
-bool ReadBackupFile(const std::string& file, std::string* content) {
-  platform::Platform& os = platform::Current();
-  const platform::FileHandle handle =
-      os.OpenFile(file, platform::kGenericRead, platform::kShareRead, platform::kOpenExisting);
-  if (handle == platform::kInvalidFile) return false;
+// The whole of an open file no larger than a backup can be.
+bool ReadBackupFile(platform::FileHandle file, std::string* content) {
   int64_t size = 0;
-  const bool read = os.GetFileSize(handle, &size) && size <= kBackupSizeLimit &&
-                    ReadTail(handle, 0, size, content);
-  os.CloseFile(handle);
-  return read;
+  return platform::Current().GetFileSize(file, &size) && size <= kBackupSizeLimit &&
+         ReadTail(file, 0, size, content);
 }
 
 // The lines of a backup in either form. Only ASCII characters give a backup
@@ -336,14 +334,12 @@ bool BackupLines(const std::string& content, std::vector<std::string>* lines) {
   return true;
 }
 
-// True when the file holds nothing but what SaveLockScreenBackup writes: the
-// header, the two keys, and each of the four values with data of its own
+// True when `content` holds nothing but what SaveLockScreenBackup writes:
+// the header, the two keys, and each of the four values with data of its own
 // type or as a deletion, each at most once.
-bool IsLockScreenBackup(const std::string& file) {
-  std::string content;
+bool IsLockScreenBackup(const std::string& content) {
   std::vector<std::string> lines;
-  if (!ReadBackupFile(file, &content) || !BackupLines(content, &lines) || lines[0] != kBackupHeader)
-    return false;
+  if (!BackupLines(content, &lines) || lines[0] != kBackupHeader) return false;
   struct Allowed {
     const char* key;
     const char* name;
@@ -515,8 +511,14 @@ void TrimLogFile(const std::string& file, int32_t limit) {
 // ---------------------------------------------------------------- Lock screen
 
 bool RunElevated(const std::string& parameters) {
-  return platform::Current().ShellExecute("runas", "reg.exe", parameters, "",
+  return platform::Current().ShellExecute(kElevatedVerb, kRegistryTool, parameters, "",
                                           platform::kShowHidden) > platform::kShellLastFailure;
+}
+
+bool RunElevatedAndWait(const std::string& parameters) {
+  const platform::WaitedLaunch launch = platform::Current().ShellExecuteAndWait(
+      kElevatedVerb, kRegistryTool, parameters, "", platform::kShowHidden);
+  return launch.shell_result > platform::kShellLastFailure && launch.ended && launch.exit_code == 0;
 }
 
 void ApplyLockScreen(const std::string& image_file, const std::string& log_file) {
@@ -588,13 +590,23 @@ void RestoreLockScreenBackup(const std::string& path, const std::string& log_fil
     WriteLog(log_file, "No data registry file: " + file);
     return;
   }
-  // The import runs elevated: it gets nothing a backup cannot hold.
-  if (!IsLockScreenBackup(file)) {
+  // The import runs elevated: it gets nothing a backup cannot hold. The file
+  // is held, sharing only reading, from the check to the end of the import,
+  // so that nobody can change, replace or delete what was checked.
+  platform::Platform& os = platform::Current();
+  const platform::FileHandle held =
+      os.OpenFile(file, platform::kGenericRead, platform::kShareRead, platform::kOpenExisting);
+  std::string content;
+  const bool checked = held != platform::kInvalidFile && ReadBackupFile(held, &content) &&
+                       IsLockScreenBackup(content);
+  if (!checked) {
     WriteLog(log_file, "Not a lock-screen backup file: " + file);
-    return;
+  } else {
+    // The elevated reg.exe has its own working directory: give it the full
+    // path. An import that cannot be seen to end well has failed.
+    const std::string full_path = os.FullPath(file);
+    if (!CanQuote(full_path) || !RunElevatedAndWait("IMPORT " + Quoted(full_path)))
+      WriteLog(log_file, "Import registry file error: " + file);
   }
-  // The elevated reg.exe has its own working directory: give it the full path.
-  const std::string full_path = platform::Current().FullPath(file);
-  if (!CanQuote(full_path) || !RunElevated("IMPORT " + Quoted(full_path)))
-    WriteLog(log_file, "Import registry file error: " + file);
+  if (held != platform::kInvalidFile) os.CloseFile(held);
 }

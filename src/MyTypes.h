@@ -74,6 +74,11 @@ void TrimLogFile(const std::string& file, int32_t limit);
 // Launches reg.exe elevated and hidden; true when the shell accepted.
 bool RunElevated(const std::string& parameters);
 
+// The same launch, waited for; true when reg.exe ended with status 0. A
+// launch that gives no process to wait for counts as failed, as nothing
+// shows how it ends.
+bool RunElevatedAndWait(const std::string& parameters);
+
 // Makes `image_file` the enforced lock-screen image: four reg.exe launches,
 // each refused launch logged.
 void ApplyLockScreen(const std::string& image_file, const std::string& log_file);
@@ -94,7 +99,8 @@ std::string LockScreenImageLine(const std::string& image);
 // no reg.dat exists afterwards.
 void SaveLockScreenBackup(const std::string& path, const std::string& log_file);
 
-// Imports `path`\reg.dat through an elevated reg.exe.
+// Imports `path`\reg.dat through an elevated reg.exe, holding the file
+// against change until the import has ended.
 void RestoreLockScreenBackup(const std::string& path, const std::string& log_file);
 
 #endif  // TARNWELL_SRC_MYTYPES_H_

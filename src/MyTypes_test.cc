@@ -132,6 +132,13 @@ TEST(ApplyLockScreenTest, OnlyResultsAbove32AreLaunches) {
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 4);  // a line for each launch of 32
 }
 
+TEST(RunElevatedAndWaitTest, AnAcceptedLaunchWithoutAProcessFails) {
+  FakePlatform fake;
+  platform::ScopedPlatform scoped(fake);
+  fake.shell_result = 33;  // accepted, but nothing to wait for
+  EXPECT_FALSE(RunElevatedAndWait("IMPORT x.reg"));
+}
+
 const char kPolicy[] = "SOFTWARE\\Policies\\Microsoft\\Windows\\Personalization";
 const char kCreative[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Lock Screen\\Creative";
 

@@ -44,11 +44,15 @@ class ScenarioTest(unittest.TestCase):
         self.scratch_win = self.target.windows_path(self.scratch)
         self.started = None
 
-    def run_tarnwell(self, *args, silent=True, **options):
+    def run_tarnwell(self, *args, silent=True, then=None, **options):
+        """Runs the program; `then` is called once it has ended, before the wait
+        for the programs it launched."""
         self.started = self.started or time.time()
         result = self.target.run(*args, **options)
-        self.target.wait()
         self.ended = time.time()
+        if then:
+            then()
+        self.target.wait()
         if silent:
             self.assertEqual(result, (0, b"", b""), args)
         return result

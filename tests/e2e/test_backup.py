@@ -1,5 +1,6 @@
 """reg.dat: what "/install" writes, and what "/uninstall" imports back."""
 
+import contextlib
 import os
 
 from scenario import CREATIVE, NONE_SET, POLICY, VALUES, ScenarioTest
@@ -95,6 +96,33 @@ class RestoreTest(ScenarioTest):
                 self.run_tarnwell("/install")
                 self.assertEqual(self.read(self.path("with  blanks", "reg.dat")), first)
                 os.remove(self.path("with  blanks", "reg.dat"))
+
+    def test_import_reads_the_file_that_was_checked_and_is_waited_for(self):
+        self.import_reg(reg_file([A_JPG, NO_LOCK + b"dword:1"], [FLAGS + b"dword:0000001a"]))
+        before = self.policy_values()
+        self.run_tarnwell("/install")
+        backup, report = self.read(self.path("reg.dat")), self.target.root + "/race"
+        error = [b"Import registry file error: %s\\reg.dat" % self.scratch_win.encode()]
+        # How reg.dat is raced while the import runs: the racer's report, the log.
+        cases = {way: ([b"%s refused %d" % (way.encode(), status), b"import 0"], None)
+                 for way, status in (("rewrite", 32), ("rename", 5), ("recreate", 32))}
+        cases["fail"] = ([b"fail"], error)  # a reg that ends with status 1
+        with self.target.racing_reg() as env:
+            env["TARNWELL_RACE_REPORT"] = self.target.windows_path(report)
+            for way, (raced, log) in cases.items():
+                with self.subTest(way):
+                    self.import_reg(reg_file(DELETIONS[:3], DELETIONS[3:]))
+                    ended = []  # the values as the program leaves them
+                    self.run_tarnwell("/uninstall", env=dict(env, TARNWELL_RACE=way),
+                                      then=lambda: ended.append(self.policy_values()))
+                    self.assertEqual(ended, [NONE_SET if log else before])
+                    self.assertEqual(self.read(report).split(b"\r\n"), raced)
+                    self.assertEqual(self.log(), log)
+                    self.assertEqual(self.read(self.path("reg.dat")), backup)
+                    self.assertIsNone(self.query(r"HKLM\SOFTWARE\Planted", "x"))
+                    for name in report, self.path("tarnwell.log"):
+                        with contextlib.suppress(FileNotFoundError):
+                            os.remove(name)
 
     def test_leftover_temporary_file_gives_way_and_a_refused_import_is_logged(self):
         tmp = self.write(self.path("reg.dat.tmp"))

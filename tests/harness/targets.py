@@ -113,10 +113,7 @@ class NativeTarget(Target):
         os.makedirs(self.records)
         self.program = shutil.copy(_bin("native", "tarnwell"), self.root + "/bin/lumen")
         self.recorder = self.root + "/bin/reg"
-        with open(self.recorder, "w") as f:
-            f.write('#!/bin/sh\nprintf "%%s\\0" "$@" >"$(mktemp %s/XXXXXX)"\nexec %s "$@"\n' %
-                    (shlex.quote(self.records), shlex.quote(self.reg_argv[0])))
-        os.chmod(self.recorder, 0o755)
+        self._record_launches_of(self.reg_argv[0])
         path = [p for p in os.environ["PATH"].split(":") if not os.path.exists(p + "/reg")]
         self.env = _own_env(self.root + "/home", TARNWELL_PREFIX=self.prefix, PATH=":".join(path))
         self.reg("query", "HKLM")  # lays out the fresh prefix
@@ -140,8 +137,22 @@ class NativeTarget(Target):
             os.remove(f.name)
         return sorted(found)
 
+    def _record_launches_of(self, program):
+        with open(self.recorder, "w") as f:
+            f.write('#!/bin/sh\nprintf "%%s\\0" "$@" >"$(mktemp %s/XXXXXX)"\nexec %s "$@"\n' %
+                    (shlex.quote(self.records), shlex.quote(program)))
+        os.chmod(self.recorder, 0o755)
+
     def refuse_launches(self):
         os.remove(self.recorder)
+
+    @contextlib.contextmanager
+    def racing_reg(self):
+        """Launches start the racing reg, which imports through the stand-in; the
+        environment it needs."""
+        self._record_launches_of(_bin("native", "racing_reg"))
+        yield {"TARNWELL_REAL_REG": "reg"}
+        self._record_launches_of(self.reg_argv[0])
 
     def set_attributes(self, path, hidden=False, system=False, readonly=False):
         # As Wine keeps them: hidden and system in an extended attribute.
@@ -246,6 +257,20 @@ class WineTarget(Target):
         # ShellExecute then finds no reg.exe.
         for directory in self.system_dirs:
             os.remove(os.path.join(self.drive_c, "windows", directory, "reg.exe"))
+
+    @contextlib.contextmanager
+    def racing_reg(self):
+        """reg.exe is the racing reg of the directory's width, which imports through
+        the real one, kept as realreg.exe; the environment it needs."""
+        directories = [os.path.join(self.drive_c, "windows", d) for d in self.system_dirs]
+        for directory in directories:
+            os.rename(directory + "/reg.exe", directory + "/realreg.exe")  # a link: never written
+            width = "win32" if directory.endswith("syswow64") else "win64"
+            shutil.copy(_bin(width, "racing_reg.exe"), directory + "/reg.exe")
+        yield {"TARNWELL_REAL_REG": "realreg.exe",  # rather than Wine's own reg.exe
+               "WINEDLLOVERRIDES": self.env["WINEDLLOVERRIDES"] + ";reg.exe=n"}
+        for directory in directories:
+            os.replace(directory + "/realreg.exe", directory + "/reg.exe")
 
     def set_attributes(self, path, hidden=False, system=False, readonly=False):
         for flag, on in (("h", hidden), ("s", system), ("r", readonly)):
