@@ -34,7 +34,6 @@
 namespace platform {
 namespace {
 
-using testing_support::Eventually;
 using testing_support::ReadWholeFile;
 using testing_support::ScratchFolder;
 using testing_support::SetEnvironment;
@@ -364,20 +363,18 @@ TEST_F(PlatformTest, RegistryValuesViewsAndAccessRights) {
   EXPECT_EQ(platform_.QueryValue(key, "Number", nullptr, nullptr, nullptr), kErrorSuccess);
   platform_.CloseKey(key);
 
-  // The shell splits the parameters as reg.exe expects them.
+  // The shell splits the parameters as reg.exe expects them, and a waited
+  // launch tells how the process ended.
   const std::string add =
       "ADD \"HKCU\\" + std::string(test) + "\" /v \"Two words\" /d \"a \\b\" /f";
-  EXPECT_GT(platform_.ShellExecute("runas", "reg", add, "", kShowHidden), kShellLastFailure);
-  EXPECT_TRUE(Eventually(
-      [&] { return Read(cu, test, kKeyRead, "two words") == std::string("a \\b\0", 5); }));
+  for (const auto& [parameters, status] : {std::pair{add, 0u}, {"IMPORT missing.reg", 1u}}) {
+    const WaitedLaunch launch =
+        platform_.ShellExecuteAndWait("runas", "reg", parameters, "", kShowHidden);
+    EXPECT_TRUE(launch.shell_result > kShellLastFailure && launch.ended) << parameters;
+    EXPECT_EQ(launch.exit_code, status) << parameters;
+  }
+  EXPECT_EQ(Read(cu, test, kKeyRead, "two words"), std::string("a \\b\0", 5));
   EXPECT_EQ(platform_.ShellExecute("runas", "no-such-program.exe", "", "", 0), kErrorFileNotFound);
-
-  // A waited launch tells how the process ended.
-  const WaitedLaunch failed =
-      platform_.ShellExecuteAndWait("runas", "reg", "IMPORT missing.reg", "", kShowHidden);
-  EXPECT_GT(failed.shell_result, kShellLastFailure);
-  EXPECT_TRUE(failed.ended);
-  EXPECT_EQ(failed.exit_code, 1u);
   const WaitedLaunch refused =
       platform_.ShellExecuteAndWait("runas", "no-such-program.exe", "", "", kShowHidden);
   EXPECT_EQ(refused.shell_result, kErrorFileNotFound);
