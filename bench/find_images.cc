@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/posix/drive.h"
-#include "src/MyTypes.h"
+#include "src/images.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

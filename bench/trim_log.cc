@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "platform/posix/drive.h"
-#include "src/MyTypes.h"
+#include "src/log.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

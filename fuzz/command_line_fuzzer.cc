@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "src/tarnwell.h"
+#include "src/command_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SplitCommandLine(std::string(reinterpret_cast<const char*>(data), size));

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "src/MyTypes.h"
+#include "src/images.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SplitMasks(std::string(reinterpret_cast<const char*>(data), size));

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "src/MyTypes.h"
+#include "src/time_stamp.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 7) return 0;

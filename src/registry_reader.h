@@ -1,14 +1,14 @@
 // Read access to the Windows registry: a key-and-value accessor (TRegistry)
 // and its typed reads that fall back to a default (TRegistryX). The program
 // never writes the registry through these; it writes only through reg.exe.
-#ifndef TARNWELL_SRC_REGISTRYX_H_
-#define TARNWELL_SRC_REGISTRYX_H_
+#ifndef TARNWELL_SRC_REGISTRY_READER_H_
+#define TARNWELL_SRC_REGISTRY_READER_H_
 
 #include <cstdint>
 #include <string>
 
 #include "platform/platform.h"
-#include "src/Exception.h"
+#include "src/errors.h"
 
 // A value's type as the accessor reports it.
 enum class TRegDataType { kString, kExpandString, kInteger, kBinary, kOther };
@@ -63,4 +63,4 @@ class TRegistryX : public TRegistry {
   int32_t ReadNumberOr(const std::string& name, int32_t default_value);
 };
 
-#endif  // TARNWELL_SRC_REGISTRYX_H_
+#endif  // TARNWELL_SRC_REGISTRY_READER_H_

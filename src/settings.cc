@@ -1,8 +1,8 @@
-#include "src/Settings.h"
+#include "src/settings.h"
 
 #include "platform/path.h"
 #include "platform/platform.h"
-#include "src/RegistryX.h"
+#include "src/registry_reader.h"
 
 const char DefaultImageDir[] = "C:\\Windows\\Web\\Screen";
 

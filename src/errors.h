@@ -1,9 +1,10 @@
-// The errors that may reach the top of the program unguarded. Each carries its
-// class name, its message and the code address at which it was raised, for
-// the report that ends the run.
-#ifndef TARNWELL_SRC_EXCEPTION_H_
-#define TARNWELL_SRC_EXCEPTION_H_
+// The errors that may reach the top of the program unguarded, and the report
+// that ends a run on one. Each error carries its class name, its message and
+// the code address at which it was raised.
+#ifndef TARNWELL_SRC_ERRORS_H_
+#define TARNWELL_SRC_ERRORS_H_
 
+#include <cstdint>
 #include <exception>
 #include <string>
 #include <utility>
@@ -48,4 +49,12 @@ class EWriteError : public Exception {
 // whose raising place is unknown, was caught.
 const void* CallerAddress();
 
-#endif  // TARNWELL_SRC_EXCEPTION_H_
+// The report that ends a run on an unguarded error, cut to 1,023 bytes.
+std::string ErrorReport(const Exception& error, const std::string& module_name,
+                        uintptr_t code_offset);
+
+// Writes the report of `error` to standard error, naming the executable and
+// the raising place within it; the exit status of such a run.
+int EndWithReport(const Exception& error);
+
+#endif  // TARNWELL_SRC_ERRORS_H_

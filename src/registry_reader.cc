@@ -1,4 +1,4 @@
-#include "src/RegistryX.h"
+#include "src/registry_reader.h"
 
 #include <cstring>
 #include <vector>

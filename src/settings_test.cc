@@ -1,4 +1,4 @@
-#include "src/Settings.h"
+#include "src/settings.h"
 
 #include <gtest/gtest.h>
 
