@@ -40,9 +40,9 @@ TEST(TimeStampTest, RendersTheLocalesShortDateAndTime) {
       {designator_first, {2026, 3, 4, 15, 8, 9}, "2026-03-04 PM 3.08.09"},
       {designator_first, {2026, 3, 4, 9, 8, 9}, "2026-03-04  9.08.09"},
       // "/" stands for the date separator; quoted text is kept; the era is left out.
-      {{{LocaleField::kShortDate, "d/M/yy 'r.'"}, {LocaleField::kDateSeparator, "-"}},
+      {{{LocaleField::kShortDate, "d''/M'.'yy 'r.'"}, {LocaleField::kDateSeparator, "-"}},
        {2009, 3, 4, 0, 0, 0},
-       "4-3-09 r."},
+       "4-3.09 r."},
       {{{LocaleField::kShortDate, "yyyy. M. d."}}, {2026, 11, 24, 0, 0, 0}, "2026. 11. 24."},
       {{{LocaleField::kShortDate, "gg yyyy/MM/dd"}}, {2026, 11, 24, 0, 0, 0}, " 2026/11/24"},
   };
