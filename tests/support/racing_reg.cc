@@ -1,21 +1,17 @@
 // A reg.exe that races the import it is asked for, as someone who can write
 // the product directory would. "reg IMPORT file" first tries to put a file of
-// its own in place of `file`, in the way TARNWELL_RACE names: "rewrite" writes
-// over it, "rename" renames another file over it, "recreate" deletes it and
-// makes it anew. It then has the real reg (TARNWELL_REAL_REG, found as the
-// shell finds reg.exe) import `file`, and ends with that import's status.
-// "fail" imports nothing and ends with status 1. It reports what happened in
-// the file TARNWELL_RACE_REPORT: "<way> refused <status code>" or "<way>
-// done", then "import <status>".
+// its own in place of `file` in the way TARNWELL_RACE names: "rewrite",
+// "rename" (another file over it) or "recreate" (delete it, make it anew).
+// Then the real reg (TARNWELL_REAL_REG, found as the shell finds reg.exe)
+// imports `file`, and its status is this one's; "fail" imports nothing and
+// ends with 1. The file TARNWELL_RACE_REPORT tells "<way> refused <status
+// code>" or "<way> done", then "import <status>".
 #include <cstdlib>
 #include <string>
 
 #include "platform/platform.h"
 
 namespace {
-
-using platform::FileHandle;
-using platform::kInvalidFile;
 
 platform::Platform& os = platform::RealPlatform();
 
@@ -24,12 +20,12 @@ const std::string kPlanted =
     "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Planted]\r\n"
     "\"x\"=\"y\"\r\n";
 
-bool WritePlanted(const std::string& file, uint32_t disposition) {
-  const FileHandle handle =
+bool Write(const std::string& file, const std::string& text, uint32_t disposition) {
+  const platform::FileHandle handle =
       os.OpenFile(file, platform::kGenericWrite, platform::kShareNone, disposition);
-  if (handle == kInvalidFile) return false;
+  if (handle == platform::kInvalidFile) return false;
   const bool written =
-      os.WriteFile(handle, kPlanted.data(), static_cast<uint32_t>(kPlanted.size()), nullptr);
+      os.WriteFile(handle, text.data(), static_cast<uint32_t>(text.size()), nullptr);
   os.CloseFile(handle);
   return written;
 }
@@ -40,11 +36,11 @@ uint32_t Race(const std::string& way, const std::string& file) {
   const std::string own = file + ".planted";
   bool done;
   if (way == "rewrite")
-    done = WritePlanted(file, platform::kCreateAlways);
+    done = Write(file, kPlanted, platform::kCreateAlways);
   else if (way == "recreate")
-    done = os.DeleteFile(file) && WritePlanted(file, platform::kCreateNew);
+    done = os.DeleteFile(file) && Write(file, kPlanted, platform::kCreateNew);
   else
-    done = WritePlanted(own, platform::kCreateAlways) && os.ReplaceFile(own, file);
+    done = Write(own, kPlanted, platform::kCreateAlways) && os.ReplaceFile(own, file);
   const uint32_t refusal = done ? 0 : os.LastError();
   os.DeleteFile(own);  // left by a refused rename
   return refusal;
@@ -67,9 +63,6 @@ int main(int argc, char** argv) {
     status = import.ended ? static_cast<int>(import.exit_code) : 1;
     report += "\r\nimport " + std::to_string(status);
   }
-  const FileHandle out = os.OpenFile(std::getenv("TARNWELL_RACE_REPORT"), platform::kGenericWrite,
-                                     platform::kShareNone, platform::kCreateAlways);
-  os.WriteFile(out, report.data(), static_cast<uint32_t>(report.size()), nullptr);
-  os.CloseFile(out);
+  Write(std::getenv("TARNWELL_RACE_REPORT"), report, platform::kCreateAlways);
   return status;
 }
