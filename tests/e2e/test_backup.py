@@ -11,6 +11,7 @@ CREATIVE_LINE = b"[HKEY_CURRENT_USER\\" + CREATIVE[5:].encode() + b"]"
 DELETIONS = [b'"%s"=-' % name.encode() for _, name in VALUES]
 IMAGE, NO_CHANGE, NO_LOCK, FLAGS = (b'"%s"=' % name.encode() for _, name in VALUES)
 A_JPG = IMAGE + b'"C:\\\\a.jpg"'
+LARGEST = VERSION + b"\r\n" * ((2**20 - len(VERSION)) // 2)  # 1 MiB
 
 
 def reg_file(policy=[], creative=[], header=VERSION):
@@ -168,6 +169,9 @@ class BackupCheckTest(ScenarioTest):
             "a letter in a number": reg_file([value, NO_CHANGE + b"dword:0000000g"]),
             "nine digits in a number": reg_file([value, NO_CHANGE + b"dword:000000001"]),
             "three digits in a hex group": reg_file([value, IMAGE + b"hex(1):410,00"]),
+            "an empty hex group": reg_file([value, IMAGE + b"hex(1):41,,00"]),
+            "more after a key": reg_file([value]).replace(POLICY_LINE, POLICY_LINE + b"x"),
+            "a byte more than a backup can be": LARGEST + b"\n",
         }, b"Not a lock-screen backup file:")
         self.assertEqual(self.policy_values(), NONE_SET)
         self.assertIsNone(self.query(r"HKLM\SOFTWARE\Tarnwell", "x"))
@@ -178,6 +182,8 @@ class BackupCheckTest(ScenarioTest):
         deletions = reg_file(DELETIONS[:3], DELETIONS[3:])
         self.uninstall({
             "the header alone": VERSION,
+            "the largest a backup can be": LARGEST,
+            "an empty hex text": deletions.replace(DELETIONS[0], IMAGE + b"hex(1):"),
             "one key in the other order, fewer values": b"\r\n".join([
                 VERSION, CREATIVE_LINE, FLAGS + b"dword:0000001A", POLICY_LINE, DELETIONS[0], b""]),
             "unescaped quotes of older backups": deletions.replace(
