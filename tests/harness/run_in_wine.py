@@ -1,4 +1,4 @@
-"""run_in_wine.py PROGRAM.exe [ARGUMENTS...]: runs it in a fresh Wine prefix, passing its
+"""run_in_wine.py PROGRAM.exe [ARGUMENTS...]: runs it in a copy of the Wine template, passing its
 output and status through; 77 (skipped) for a 32-bit one the kernel cannot run."""
 
 import os

@@ -1,29 +1,26 @@
-"""The targets of TARNWELL_E2E_TARGET: "native" (the emulated Windows), "wine"
-(the win64 build) and "win32" (the release archive's exe, a WOW64 process),
-each in its own temporary folder, HOME and prefix included."""
+"""The targets of TARNWELL_E2E_TARGET: "native" (the emulated Windows), "wine" (the win64
+build) and "win32" (the release archive's exe, a WOW64 process), each in its own temporary
+folder, HOME and prefix included; a Wine prefix is a copy of a booted template."""
 
 import atexit
 import collections
 import contextlib
 import errno
 import fcntl
+import functools
 import glob
 import os
 import shlex
 import shutil
 import subprocess
 import tempfile
-import time
 import zipfile
 
 Result = collections.namedtuple("Result", "returncode stdout stderr")
-TIMEOUT = 120  # seconds, for one process and for the launched ones to end
 TARGET_NAME = os.environ.get("TARNWELL_E2E_TARGET", "native")
 _WINE, _WINE32, _WINESERVER = ("/usr/lib/wine/wine64", "/usr/bin/wine",
                                "/usr/lib/wine/wineserver")
 _ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-_WINE_SERVICES = {b"services.exe", b"winedevice.exe", b"plugplay.exe", b"svchost.exe",
-                  b"rpcss.exe", b"explorer.exe", b"conhost.exe", b"wineboot.exe"}
 
 
 def new_target():
@@ -45,9 +42,10 @@ def _bin(preset, name):  # a built program
 
 
 def _run(argv, env, cwd, check=False, **options):
+    # No time-out: a process that hangs meets the guard of the whole CTest test.
     for _ in range(2):
         done = subprocess.run(argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
-                              capture_output=True, timeout=TIMEOUT * 3, **options)
+                              capture_output=True, **options)
         # Once more when Wine failed to start a program: no output at all (now
         # and then on a loaded machine), where the programs here say why.
         if argv[0] not in (_WINE, _WINE32) or done.returncode == 0 or done.stdout or done.stderr:
@@ -55,19 +53,6 @@ def _run(argv, env, cwd, check=False, **options):
     if check and done.returncode:
         raise AssertionError("%r failed: %r" % (argv, done))
     return Result(done.returncode, done.stdout, done.stderr)
-
-
-def _wait_until(done):
-    for _ in range(TIMEOUT * 100):
-        if done():
-            return
-        time.sleep(0.01)
-    raise AssertionError("launched processes still running")
-
-
-def _try_flock(file, operation):
-    with contextlib.suppress(BlockingIOError):
-        return fcntl.flock(file, operation) or True
 
 
 def _own_env(home, **variables):
@@ -82,8 +67,6 @@ class Target:
         self.root = tempfile.mkdtemp(prefix="tarnwell-%s-" % self.name)
         atexit.register(self.close)
         self.scratch = os.path.join(self.root, "scratch")
-        self.prefix = os.path.join(self.root, "prefix")
-        self.drive_c = os.path.join(self.prefix, "drive_c")
         os.mkdir(self.scratch)
 
     def windows_path(self, host):  # on Z:, the host's root
@@ -95,10 +78,21 @@ class Target:
     def launches(self):  # None: unseen
         return None
 
+    def set_attributes(self, path, hidden=False, system=False, readonly=False):
+        # As Wine keeps them: hidden and system in an extended attribute.
+        if hidden or system:
+            os.setxattr(path, "user.DOSATTRIB", b"0x%x" % (hidden * 2 + system * 4))
+        if readonly:
+            os.chmod(path, 0o444)
+
     def close(self):
         if os.path.isdir(self.root):
+            self.wait()
             self._end()
             shutil.rmtree(self.root, ignore_errors=True)
+
+    def _end(self):
+        pass
 
 
 class NativeTarget(Target):
@@ -108,6 +102,8 @@ class NativeTarget(Target):
 
     def __init__(self):
         super().__init__()
+        self.prefix = os.path.join(self.root, "prefix")
+        self.drive_c = os.path.join(self.prefix, "drive_c")
         self.reg_argv = [_bin("native", "reg")]
         self.records = self.root + "/bin/launches"
         os.makedirs(self.records)
@@ -126,7 +122,7 @@ class NativeTarget(Target):
     def wait(self):
         # Each launched process holds this lock shared for as long as it lives.
         with open(os.path.join(self.prefix, ".launches.lock"), "a") as lock:
-            _wait_until(lambda: _try_flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB))
+            fcntl.flock(lock, fcntl.LOCK_EX)
 
     def launches(self):
         # The argument lists of the reg launches since the last call.
@@ -154,59 +150,44 @@ class NativeTarget(Target):
         yield {"TARNWELL_REAL_REG": "reg"}
         self._record_launches_of(self.reg_argv[0])
 
-    def set_attributes(self, path, hidden=False, system=False, readonly=False):
-        # As Wine keeps them: hidden and system in an extended attribute.
-        if hidden or system:
-            os.setxattr(path, "user.DOSATTRIB", b"0x%x" % (hidden * 2 + system * 4))
-        if readonly:
-            os.chmod(path, 0o444)
-
     @contextlib.contextmanager
     def hold_open(self, path, share_read):
         with open(path) as held:
-            yield _try_flock(held, fcntl.LOCK_SH if share_read else fcntl.LOCK_EX)
-
-    def _end(self):
-        self.wait()
-
-
-class _WineTemplate:
-    path = None  # one per run, with a native prefix's stock pictures
-
-    @classmethod
-    def get(cls):
-        if not cls.path:
-            root = tempfile.mkdtemp(prefix="tarnwell-wine-")
-            atexit.register(shutil.rmtree, root, ignore_errors=True)
-            path, native = os.path.join(root, "prefix"), os.path.join(root, "native")
-            _run([_WINE, "wineboot", "-i"], _wine_env(path), root, check=True)
-            _run([_WINESERVER, "-w"], _wine_env(path), root)
-            _run([_bin("native", "reg"), "query", "HKLM"], _own_env(root, TARNWELL_PREFIX=native),
-                 root)
-            shutil.copytree(os.path.join(native, "drive_c", "Windows", "Web", "Screen"),
-                            os.path.join(path, "drive_c", "windows", "Web", "Screen"))
-            cls.path = path
-        return cls.path
+            yield fcntl.flock(held, fcntl.LOCK_SH if share_read else fcntl.LOCK_EX)
 
 
 def _wine_env(prefix):
+    # Without a display explorer.exe, the desktop, can only fail to start, thrice a run.
     env = _own_env(os.path.join(os.path.dirname(prefix), "home"), WINEPREFIX=prefix,
-                   WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=")
+                   WINEDEBUG="-all",
+                   WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe,explorer.exe=")
     return {name: value for name, value in env.items() if "DISPLAY" not in name}
 
 
+@functools.lru_cache(None)
+def _template():
+    """The booted prefix that Wine targets copy, with a native prefix's stock pictures: made
+    in TARNWELL_WINE_TEMPLATE by the wine_template CTest fixture, else for this process."""
+    root = os.environ.get("TARNWELL_WINE_TEMPLATE") or tempfile.mkdtemp(prefix="tarnwell-wine-")
+    path, native = os.path.join(root, "prefix"), os.path.join(root, "native")
+    if not os.path.isdir(path):
+        if not os.environ.get("TARNWELL_WINE_TEMPLATE"):
+            atexit.register(shutil.rmtree, root, ignore_errors=True)
+        _run([_WINE, "wineboot", "-i"], _wine_env(path), root, check=True)
+        _run([_WINESERVER, "-w"], _wine_env(path), root)
+        _run([_bin("native", "reg"), "query", "HKLM"], _own_env(root, TARNWELL_PREFIX=native),
+             root)
+        shutil.copytree(os.path.join(native, "drive_c", "Windows", "Web", "Screen"),
+                        os.path.join(path, "drive_c", "windows", "Web", "Screen"))
+    return path
+
+
 def _copy_prefix(template, destination):
-    # The DLL directories, which nothing writes, as hard links.
+    # The DLL directories, which nothing writes, as hard links; every other file copied.
     subprocess.run(["cp", "-al", template, destination], check=True)
-    windows = os.path.join(destination, "drive_c", "windows")
-    for directory, subdirs, files in os.walk(destination):
-        subdirs[:] = [s for s in subdirs if directory != windows or
-                      s not in ("system32", "syswow64", "winsxs")]
-        for name in files:
-            path = os.path.join(directory, name)
-            if not os.path.islink(path):
-                os.unlink(path)
-                shutil.copy2(os.path.join(template, os.path.relpath(path, destination)), path)
+    subprocess.run(["find", ".", "-type", "f", "-not", "-regex", r"\./drive_c/windows/\(system32"
+                    r"\|syswow64\|winsxs\)/.*", "-exec", "cp", "-p", "--parents",
+                    "--remove-destination", "-t", destination, "{}", "+"], cwd=template, check=True)
 
 
 def is_32_bit(exe):
@@ -229,29 +210,37 @@ class WineTarget(Target):
 
     def __init__(self):
         super().__init__()
+        # Beside the template, so that its DLL directories can be hard links.
+        template = _template()
+        self.prefix = os.path.join(tempfile.mkdtemp(dir=os.path.dirname(os.path.dirname(
+            template)), prefix="tarnwell-wine-"), "prefix")
+        _copy_prefix(template, self.prefix)
+        self.drive_c = os.path.join(self.prefix, "drive_c")
         self.program = (_shipped_exe(self.root) if self.name == "win32" else
                         _bin("win64", "tarnwell.exe"))
-        _copy_prefix(_WineTemplate.get(), self.prefix)
         self.env = _wine_env(self.prefix)
         self.stock = os.path.join(self.drive_c, "windows", "Web", "Screen")
+        self._runs = []
+        # Up through the test, with the services it starts now: outside any run, and given
+        # no output of ours, which they would hold open.
+        for argv in ([_WINESERVER, "-p300"], [_WINE, "reg", "query", "HKCU"]):
+            subprocess.run(argv, env=self.env, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
 
     def run(self, *args, cwd=None, env=None, program=None):
         program = program or self.program
-        return _run([_WINE32 if is_32_bit(program) else _WINE, program] + list(args),
-                    dict(self.env, **(env or {})), cwd or self.scratch)
+        ended, running = os.pipe()  # every process the run starts inherits `running`
+        self._runs.append(ended)
+        try:
+            return _run([_WINE32 if is_32_bit(program) else _WINE, program] + list(args),
+                        dict(self.env, **(env or {})), cwd or self.scratch, pass_fds=[running])
+        finally:
+            os.close(running)
 
     def wait(self):
-        _wait_until(lambda: not self._launched())
-
-    def _launched(self):
-        marker = b"WINEPREFIX=" + os.fsencode(self.prefix)
-        for pid in filter(str.isdigit, os.listdir("/proc")):
-            with contextlib.suppress(OSError), open("/proc/%s/environ" % pid, "rb") as f:
-                if marker in f.read().split(b"\0"):
-                    with open("/proc/%s/cmdline" % pid, "rb") as f:
-                        name = f.read().split(b"\0")[0].replace(b"\\", b"/").rsplit(b"/")[-1]
-                    if name.lower() not in _WINE_SERVICES and not name.startswith(b"wineserver"):
-                        return True
+        while self._runs:  # each at its end of file, once the last holder has ended
+            os.read(self._runs[-1], 1)
+            os.close(self._runs.pop())
 
     def refuse_launches(self):
         # ShellExecute then finds no reg.exe.
@@ -272,17 +261,17 @@ class WineTarget(Target):
         for directory in directories:
             os.replace(directory + "/realreg.exe", directory + "/reg.exe")
 
-    def set_attributes(self, path, hidden=False, system=False, readonly=False):
-        for flag, on in (("h", hidden), ("s", system), ("r", readonly)):
-            if on:  # the file is new: there is nothing to clear
-                _run([_WINE, "attrib", "+" + flag, self.windows_path(path)], self.env, "/", True)
-
     def _end(self):
         _run([_WINESERVER, "-k"], self.env, "/")
-        _run([_WINESERVER, "-w"], self.env, "/")
+        shutil.rmtree(os.path.dirname(self.prefix), ignore_errors=True)
 
 
 class Win32Target(WineTarget):
     """The release archive's program, which finds syswow64's reg.exe."""
 
     name, system_dirs = "win32", ["syswow64", "system32"]
+
+
+if __name__ == "__main__":  # the fixture, after a run killed before its cleanup too
+    shutil.rmtree(os.environ["TARNWELL_WINE_TEMPLATE"], ignore_errors=True)
+    _template()
