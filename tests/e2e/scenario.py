@@ -89,14 +89,17 @@ class ScenarioTest(unittest.TestCase):
     def set_setting(self, name, data, kind="REG_SZ", view="/reg:32"):
         self.target.reg("add", SETTINGS, "/v", name, "/t", kind, "/d", data, "/f", view, check=True)
 
-    def query(self, key, name):  # (type, data) as the registry tool prints them, or None
-        for line in self.target.reg("query", key, "/v", name).stdout.decode("latin-1").splitlines():
-            fields = line.strip().split("    ", 2) + [""]
-            if fields[0].lower() == name.lower():
-                return tuple(fields[1:3])
+    def values(self, key):  # {name: (type, data)} as the registry tool prints them, in one run
+        lines = self.target.reg("query", key).stdout.decode("latin-1").splitlines()[::-1]
+        return {f[0].lower(): tuple(f[1:3]) for f in (n.strip().split("    ", 2) + [""]
+                                                      for n in lines)}
 
-    def policy_values(self):
-        return [self.query(key, name) for key, name in VALUES]
+    def query(self, key, name):  # (type, data), or None
+        return self.values(key).get(name.lower())
+
+    def policy_values(self):  # one run for each key
+        found = {key: self.values(key) for key in (POLICY, CREATIVE)}
+        return [found[key].get(name.lower()) for key, name in VALUES]
 
     def assert_launched(self, expected):  # where the target shows them
         launches = self.target.launches()
