@@ -206,7 +206,8 @@ def _shipped_exe(directory):
 
 class WineTarget(Target):
     name, module, system_dirs = "wine", "tarnwell.exe", ["system32"]
-    reg_argv = [_WINE, "reg"]
+    # By its path: "reg" alone takes a start.exe, whose ShellExecuteEx now and then fails.
+    reg_argv = [_WINE, "C:\\windows\\system32\\reg.exe"]
 
     def __init__(self):
         super().__init__()
@@ -223,7 +224,7 @@ class WineTarget(Target):
         self._runs = []
         # Up through the test, with the services it starts now: outside any run, and given
         # no output of ours, which they would hold open.
-        for argv in ([_WINESERVER, "-p300"], [_WINE, "reg", "query", "HKCU"]):
+        for argv in ([_WINESERVER, "-p300"], self.reg_argv + ["query", "HKCU"]):
             subprocess.run(argv, env=self.env, stdin=subprocess.DEVNULL,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
 
