@@ -222,8 +222,7 @@ class WineTarget(Target):
         self.env = _wine_env(self.prefix)
         self.stock = os.path.join(self.drive_c, "windows", "Web", "Screen")
         self._runs = []
-        # Up through the test, with the services it starts now: outside any run, and given
-        # no output of ours, which they would hold open.
+        # Up all the test, services started now: outside any run, given no output to hold.
         for argv in ([_WINESERVER, "-p300"], self.reg_argv + ["query", "HKCU"]):
             subprocess.run(argv, env=self.env, stdin=subprocess.DEVNULL,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
