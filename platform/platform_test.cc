@@ -415,12 +415,15 @@ TEST_F(PlatformTest, PrefixAndDrives) {
 // launched it can wait for it.
 TEST_F(PlatformTest, LaunchLockIsHeldUntilTheLaunchEnds) {
   std::filesystem::create_directory(folder_.Host("bin"));
-  WriteWholeFile(folder_.Host("bin/reg"), "#!/bin/sh\nsleep 0.5\necho \"$@\" > ran\n");
+  // The launched reg ends only once the test has opened its gate.
+  WriteWholeFile(folder_.Host("bin/reg"), "#!/bin/sh\nread go < gate\necho \"$@\" > ran\n");
   ASSERT_EQ(chmod(folder_.Host("bin/reg").c_str(), 0755), 0);
+  ASSERT_EQ(mkfifo(folder_.Host("gate").c_str(), 0600), 0);
   SetEnvironment("PATH", (folder_.Host("bin") + ":/usr/bin:/bin").c_str());
-  EXPECT_GT(platform_.ShellExecute("runas", "Reg.Exe", "ADD \"a b\"", "", 0), kShellLastFailure);
+  ASSERT_GT(platform_.ShellExecute("runas", "Reg.Exe", "ADD \"a b\"", "", 0), kShellLastFailure);
   int lock = open((folder_.prefix() + "/.launches.lock").c_str(), O_RDWR);
   EXPECT_EQ(flock(lock, LOCK_EX | LOCK_NB), -1);
+  WriteWholeFile(folder_.Host("gate"), "\n");
   ASSERT_EQ(flock(lock, LOCK_EX), 0);
   close(lock);
   EXPECT_EQ(ReadWholeFile(folder_.Host("ran")), "ADD a b\n");
