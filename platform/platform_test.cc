@@ -412,10 +412,9 @@ TEST_F(PlatformTest, PrefixAndDrives) {
 }
 
 // A launched program holds the launch lock until it ends, so that whoever
-// launched it can wait for it.
+// launched it can wait for it; this reg ends once the test opens its gate.
 TEST_F(PlatformTest, LaunchLockIsHeldUntilTheLaunchEnds) {
   std::filesystem::create_directory(folder_.Host("bin"));
-  // The launched reg ends only once the test has opened its gate.
   WriteWholeFile(folder_.Host("bin/reg"), "#!/bin/sh\nread go < gate\necho \"$@\" > ran\n");
   ASSERT_EQ(chmod(folder_.Host("bin/reg").c_str(), 0755), 0);
   ASSERT_EQ(mkfifo(folder_.Host("gate").c_str(), 0600), 0);

@@ -94,9 +94,6 @@ class ScenarioTest(unittest.TestCase):
         return {f[0].lower(): tuple(f[1:3]) for f in (n.strip().split("    ", 2) + [""]
                                                       for n in lines)}
 
-    def query(self, key, name):  # (type, data), or None
-        return self.values(key).get(name.lower())
-
     def policy_values(self):  # one run for each key
         found = {key: self.values(key) for key in (POLICY, CREATIVE)}
         return [found[key].get(name.lower()) for key, name in VALUES]

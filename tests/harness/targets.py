@@ -46,9 +46,10 @@ def _run(argv, env, cwd, check=False, **options):
     for _ in range(2):
         done = subprocess.run(argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
                               capture_output=True, **options)
-        # Once more when Wine failed to start a program: no output at all (now
-        # and then on a loaded machine), where the programs here say why.
-        if argv[0] not in (_WINE, _WINE32) or done.returncode == 0 or done.stdout or done.stderr:
+        # Once more when Wine failed to start or end a program, now and then on a loaded
+        # machine: no output at all, where the programs here say why, or 127, which none gives.
+        if argv[0] not in (_WINE, _WINE32) or done.returncode == 0 or (
+                done.returncode != 127 and (done.stdout or done.stderr)):
             break
     if check and done.returncode:
         raise AssertionError("%r failed: %r" % (argv, done))

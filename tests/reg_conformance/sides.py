@@ -2,7 +2,6 @@
 Wine's reg.exe in a Wine target's prefix, its wineserver kept up."""
 
 import os
-import sys
 
 from harness import targets
 
@@ -22,12 +21,6 @@ class Side:
     def run(self, *args):
         """Exit code and output; the harness tries once more where Wine failed silently."""
         done = targets._run(self.argv + list(args), self.env, "/")
-        if self.name == "wine" and done.returncode == 127:
-            # Seen once on a loaded machine: a code reg.exe never gives, with its
-            # usual output. Said, and run once more.
-            print("wine's reg.exe ended with 127, stderr %r: once more" % done.stderr,
-                  file=sys.stderr)
-            done = targets._run(self.argv + list(args), self.env, "/")
         return done.returncode, done.stdout.replace(b"\r\n", b"\n")
 
     def close(self):
