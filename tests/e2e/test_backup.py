@@ -170,6 +170,7 @@ class BackupCheckTest(ScenarioTest):
             "nine digits in a number": reg_file([value, NO_CHANGE + b"dword:000000001"]),
             "three digits in a hex group": reg_file([value, IMAGE + b"hex(1):410,00"]),
             "an empty hex group": reg_file([value, IMAGE + b"hex(1):41,,00"]),
+            "a comma at the end of hex data": reg_file([value, IMAGE + b"hex(1):41,00,"]),
             "more after a key": reg_file([value]).replace(POLICY_LINE, POLICY_LINE + b"x"),
             "a byte more than a backup can be": LARGEST + b"\n",
         }, b"Not a lock-screen backup file:")

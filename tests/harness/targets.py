@@ -212,10 +212,9 @@ class WineTarget(Target):
 
     def __init__(self):
         super().__init__()
-        # Beside the template, so that its DLL directories can be hard links.
-        template = _template()
-        self.prefix = os.path.join(tempfile.mkdtemp(dir=os.path.dirname(os.path.dirname(
-            template)), prefix="tarnwell-wine-"), "prefix")
+        template = _template()  # beside it, so that its DLL directories can be hard links
+        self.prefix = os.path.join(tempfile.mkdtemp(
+            dir=os.path.dirname(os.path.dirname(template)), prefix="tarnwell-wine-"), "prefix")
         _copy_prefix(template, self.prefix)
         self.drive_c = os.path.join(self.prefix, "drive_c")
         self.program = (_shipped_exe(self.root) if self.name == "win32" else
