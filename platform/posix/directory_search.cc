@@ -13,12 +13,6 @@
 namespace platform {
 namespace {
 
-// stat, or the link itself when it dangles.
-bool StatEntry(int directory_fd, const char* name, struct stat* st) {
-  return fstatat(directory_fd, name, st, 0) == 0 ||
-         fstatat(directory_fd, name, st, AT_SYMLINK_NOFOLLOW) == 0;
-}
-
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 // Splits a search pattern into its directory (with its separator, or a drive
@@ -52,7 +46,7 @@ void SearchDirectory(const std::string& directory, const std::vector<std::string
       if (MatchesWildcard(masks[index], entry_name)) matched.push_back(index);
     if (matched.empty()) continue;
     struct stat st;
-    if (!StatEntry(dirfd(dir), name, &st)) continue;
+    if (fstatat(dirfd(dir), name, &st, 0) != 0) continue;  // a link to nowhere, as Wine skips it
     FoundFile found{entry_name, AttributesOf(entry_name, host + entry_name, st)};
     for (size_t index : matched) (*results)[index].push_back(found);
   }

@@ -41,7 +41,7 @@ bool PosixPlatform::GetAttributes(const std::string& path, uint32_t* attributes)
   std::string host;
   if (!MapPath(path, &host)) return false;
   struct stat st;
-  if (stat(host.c_str(), &st) != 0 && lstat(host.c_str(), &st) != 0) return FailWithErrno(host);
+  if (stat(host.c_str(), &st) != 0) return FailWithErrno(host);  // a link to nowhere too
   std::string trimmed = host;
   while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
   *attributes = AttributesOf(trimmed.substr(trimmed.find_last_of('/') + 1), host, st);

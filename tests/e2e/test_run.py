@@ -105,6 +105,7 @@ class ImageTest(ScenarioTest):
         for names in ["a.JPG", "b.jpeg", "c.PNG", "d.gif", "e.BMP", "readme.txt"]:
             with self.subTest(names=names):
                 self.use([names, "c.jpg/x", "x.jpeg", "y.png"])  # c.jpg: a directory
+                os.symlink("/nonexistent", os.path.join(self.pictures, "z.jpg"))  # no file
                 for name, attributes in (("x.jpeg", {"hidden": True}), ("y.png", {"system": True}),
                                          (names, {"readonly": names == "d.gif"})):
                     self.target.set_attributes(os.path.join(self.pictures, name), **attributes)
