@@ -90,9 +90,9 @@ class ScenarioTest(unittest.TestCase):
         self.target.reg("add", SETTINGS, "/v", name, "/t", kind, "/d", data, "/f", view, check=True)
 
     def values(self, key):  # {name: (type, data)} as the registry tool prints them, in one run
-        lines = self.target.reg("query", key).stdout.decode("latin-1").splitlines()[::-1]
-        return {f[0].lower(): tuple(f[1:3]) for f in (n.strip().split("    ", 2) + [""]
-                                                      for n in lines)}
+        lines = self.target.reg("query", key).stdout.decode("latin-1").splitlines()
+        fields = (line.strip().split("    ", 2) + [""] for line in lines)
+        return {f[0].lower(): tuple(f[1:3]) for f in fields}
 
     def policy_values(self):  # one run for each key
         found = {key: self.values(key) for key in (POLICY, CREATIVE)}

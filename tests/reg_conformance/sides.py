@@ -12,11 +12,11 @@ class Side:
         if name == "native":
             self.env = dict(os.environ, TARNWELL_PREFIX=os.path.join(root, name))
             self.argv = [targets._bin("native", "reg")]
-            return os.makedirs(self.env["TARNWELL_PREFIX"])
-        self.target = targets.WineTarget()  # a prefix with its wineserver and services up
-        # The locale whose code pages the stand-in follows: 1252 for the files
-        # it reads, 437 for the messages Wine writes to a pipe.
-        self.env, self.argv = dict(self.target.env, LANG="C.UTF-8"), self.target.reg_argv
+            os.makedirs(self.env["TARNWELL_PREFIX"])
+        else:
+            self.target = targets.WineTarget()  # a prefix with its wineserver and services up
+            # A locale with the stand-in's code pages: 1252 for files read, 437 for piped text.
+            self.env, self.argv = dict(self.target.env, LANG="C.UTF-8"), self.target.reg_argv
 
     def run(self, *args):
         """Exit code and output; the harness tries once more where Wine failed silently."""
