@@ -1,6 +1,6 @@
 """run_scenarios.py [TEST...]: the scenarios against TARNWELL_E2E_TARGET, by default all; --list
 names the tests for CTest. TARNWELL_SLOWEST=10 prints the ten slowest rows (subtests, and the
-rest of each test). 77 (skipped): a win32 run where the kernel cannot run 32-bit programs."""
+rest of each test). 77 (skipped): a win32 run where 32-bit Wine cannot run, not even on QEMU."""
 
 import os
 import sys
@@ -33,7 +33,7 @@ if __name__ == "__main__":
     if sys.argv[1:] == ["--list"]:
         sys.exit(print(*(test.id() for module in found for case in module for test in case),
                        sep="\n"))
-    reason = targets.TARGET_NAME == "win32" and targets.cannot_run_32_bit()
+    reason = targets.TARGET_NAME == "win32" and targets.make_32_bit_wine_run()
     if reason:
         sys.exit(print("win32 scenarios skipped: " + reason) or 77)
     suite = unittest.defaultTestLoader.loadTestsFromNames(sys.argv[1:]) if sys.argv[1:] else found

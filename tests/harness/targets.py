@@ -5,7 +5,6 @@ folder, HOME and prefix included; a Wine prefix is a copy of a booted template."
 import atexit
 import collections
 import contextlib
-import errno
 import fcntl
 import functools
 import glob
@@ -13,6 +12,7 @@ import os
 import shlex
 import shutil
 import subprocess
+import sys
 import tempfile
 import zipfile
 
@@ -27,13 +27,15 @@ def new_target():
     return {"native": NativeTarget, "wine": WineTarget, "win32": Win32Target}[TARGET_NAME]()
 
 
-def cannot_run_32_bit():
-    try:
-        subprocess.run(["/usr/lib/wine/wine", "--version"], capture_output=True)
-    except OSError as error:
-        if error.errno != errno.ENOEXEC:
-            raise
-        return "the kernel cannot run 32-bit programs"
+def make_32_bit_wine_run():
+    """None once this process can run 32-bit Wine, else why not. The first call runs the process
+    again from the start through scripts/with-32-bit-wine, which may stand QEMU in for the
+    kernel: make it first."""
+    if "TARNWELL_32_BIT_WINE" not in os.environ:
+        os.execv(_ROOT + "/scripts/with-32-bit-wine",
+                 ["with-32-bit-wine", sys.executable] + sys.argv)
+    how = os.environ["TARNWELL_32_BIT_WINE"]
+    return None if how in ("kernel", "qemu") else how
 
 
 def _bin(preset, name):  # a built program
@@ -273,5 +275,6 @@ class Win32Target(WineTarget):
 
 
 if __name__ == "__main__":  # the fixture, after a run killed before its cleanup too
+    make_32_bit_wine_run()  # where it can, 32-bit Wine sets up the prefix's syswow64
     shutil.rmtree(os.environ["TARNWELL_WINE_TEMPLATE"], ignore_errors=True)
     _template()
