@@ -54,7 +54,7 @@ class ScenarioTest(unittest.TestCase):
             then()
         self.target.wait()
         if silent:
-            self.assertEqual(result, (0, b"", b""), args)
+            self.assertEqual(result, (0, b"", b""), result.evidence)
         return result
 
     def path(self, *names):  # in scratch

@@ -9,6 +9,7 @@ import fcntl
 import functools
 import glob
 import os
+import re
 import shlex
 import shutil
 import subprocess
@@ -16,7 +17,6 @@ import sys
 import tempfile
 import zipfile
 
-Result = collections.namedtuple("Result", "returncode stdout stderr")
 TARGET_NAME = os.environ.get("TARNWELL_E2E_TARGET", "native")
 _WINE, _WINE32, _WINESERVER = ("/usr/lib/wine/wine64", "/usr/bin/wine",
                                "/usr/lib/wine/wineserver")
@@ -28,9 +28,8 @@ def new_target():
 
 
 def make_32_bit_wine_run():
-    """None once this process can run 32-bit Wine, else why not. The first call runs the process
-    again from the start through scripts/with-32-bit-wine, which may stand QEMU in for the
-    kernel: make it first."""
+    """None once this process can run 32-bit Wine, else why not. Call it first: the process
+    runs again from the start through scripts/with-32-bit-wine, which may use QEMU."""
     if "TARNWELL_32_BIT_WINE" not in os.environ:
         os.execv(_ROOT + "/scripts/with-32-bit-wine",
                  ["with-32-bit-wine", sys.executable] + sys.argv)
@@ -43,19 +42,28 @@ def _bin(preset, name):  # a built program
     return os.path.abspath(os.path.join(directory or _ROOT + "/build/" + preset + "/bin", name))
 
 
+class Result(collections.namedtuple("Result", "returncode stdout stderr")):
+    """`stderr` without Wine's debug lines; `evidence`: the command, its status, both tails."""
+
+
+# Wine's debug channels at their default: errors and notes of what it does not implement.
+_WINE_DEBUG_LINE = re.compile(rb"^[0-9a-f]{4,}:(?:err|fixme):[^\n]*\n", re.M)
+
+
 def _run(argv, env, cwd, check=False, **options):
-    # No time-out: a process that hangs meets the guard of the whole CTest test.
-    for _ in range(2):
-        done = subprocess.run(argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
-                              capture_output=True, **options)
-        # Once more when Wine failed to start or end a program, now and then on a loaded
-        # machine: no output at all, where the programs here say why, or 127, which none gives.
-        if argv[0] not in (_WINE, _WINE32) or done.returncode == 0 or (
-                done.returncode != 127 and (done.stdout or done.stderr)):
-            break
-    if check and done.returncode:
-        raise AssertionError("%r failed: %r" % (argv, done))
-    return Result(done.returncode, done.stdout, done.stderr)
+    # Files, not pipes, which a server left running would hold; CTest's time-out is the guard.
+    with tempfile.TemporaryFile() as stdout, tempfile.TemporaryFile() as stderr:
+        status = subprocess.run(argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL, stdout=stdout,
+                                stderr=stderr, **options).returncode
+        output = [f.seek(0) or f.read() for f in (stdout, stderr)]
+    result = Result(status, output[0], _WINE_DEBUG_LINE.sub(b"", output[1]))
+    tails = (b"\n".join(data.splitlines()[-15:]).decode(errors="replace") for data in output)
+    result.evidence = "%s\nstatus %d; stdout:\n%s\nstderr:\n%s" % (shlex.join(argv), status, *tails)
+    if check and status:
+        raise AssertionError(result.evidence)
+    if argv[0] in (_WINE, _WINE32) and status not in (0, 1, 2):  # none of ours ends so
+        print(result.evidence, file=sys.stderr)  # kept for the failure that it may explain
+    return result
 
 
 def _own_env(home, **variables):
@@ -82,7 +90,7 @@ class Target:
         return None
 
     def set_attributes(self, path, hidden=False, system=False, readonly=False):
-        # As Wine keeps them: hidden and system in an extended attribute.
+        """As Wine keeps them: hidden and system in an extended attribute."""
         if hidden or system:
             os.setxattr(path, "user.DOSATTRIB", b"0x%x" % (hidden * 2 + system * 4))
         if readonly:
@@ -122,13 +130,11 @@ class NativeTarget(Target):
         return _run([self.program] + list(args), dict(self.env, **(env or {})),
                     cwd or self.scratch, **options)
 
-    def wait(self):
-        # Each launched process holds this lock shared for as long as it lives.
+    def wait(self):  # each launched process holds this lock shared for as long as it lives
         with open(os.path.join(self.prefix, ".launches.lock"), "a") as lock:
             fcntl.flock(lock, fcntl.LOCK_EX)
 
-    def launches(self):
-        # The argument lists of the reg launches since the last call.
+    def launches(self):  # the argument lists of the reg launches since the last call
         found = []
         for name in os.listdir(self.records):
             with open(os.path.join(self.records, name)) as f:
@@ -147,8 +153,7 @@ class NativeTarget(Target):
 
     @contextlib.contextmanager
     def racing_reg(self):
-        """Launches start the racing reg, which imports through the stand-in; the
-        environment it needs."""
+        """Launches start the racing reg, which imports through the stand-in."""
         self._record_launches_of(_bin("native", "racing_reg"))
         yield {"TARNWELL_REAL_REG": "reg"}
         self._record_launches_of(self.reg_argv[0])
@@ -162,7 +167,6 @@ class NativeTarget(Target):
 def _wine_env(prefix):
     # Without a display explorer.exe, the desktop, can only fail to start, thrice a run.
     env = _own_env(os.path.join(os.path.dirname(prefix), "home"), WINEPREFIX=prefix,
-                   WINEDEBUG="-all",
                    WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe,explorer.exe=")
     return {name: value for name, value in env.items() if "DISPLAY" not in name}
 
@@ -224,10 +228,9 @@ class WineTarget(Target):
         self.env = _wine_env(self.prefix)
         self.stock = os.path.join(self.drive_c, "windows", "Web", "Screen")
         self._runs = []
-        # Up all the test, services started now: outside any run, given no output to hold.
+        # Up all the test, its services started now, outside any run.
         for argv in ([_WINESERVER, "-p300"], self.reg_argv + ["query", "HKCU"]):
-            subprocess.run(argv, env=self.env, stdin=subprocess.DEVNULL,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+            _run(argv, self.env, self.root, check=True)
 
     def run(self, *args, cwd=None, env=None, program=None):
         program = program or self.program
@@ -244,15 +247,13 @@ class WineTarget(Target):
             os.read(self._runs[-1], 1)
             os.close(self._runs.pop())
 
-    def refuse_launches(self):
-        # ShellExecute then finds no reg.exe.
+    def refuse_launches(self):  # ShellExecute then finds no reg.exe
         for directory in self.system_dirs:
             os.remove(os.path.join(self.drive_c, "windows", directory, "reg.exe"))
 
     @contextlib.contextmanager
     def racing_reg(self):
-        """reg.exe is the racing reg of the directory's width, which imports through
-        the real one, kept as realreg.exe; the environment it needs."""
+        """reg.exe is the racing reg of its folder's width, importing through realreg.exe."""
         directories = [os.path.join(self.drive_c, "windows", d) for d in self.system_dirs]
         for directory in directories:
             os.rename(directory + "/reg.exe", directory + "/realreg.exe")  # a link: never written
