@@ -45,8 +45,7 @@ class ScenarioTest(unittest.TestCase):
         self.started = None
 
     def run_tarnwell(self, *args, silent=True, then=None, **options):
-        """Runs the program; `then` is called once it has ended, before the wait
-        for the programs it launched."""
+        """Runs the program; `then` is called once it has ended, before the wait for launches."""
         self.started = self.started or time.time()
         result = self.target.run(*args, **options)
         self.ended = time.time()

@@ -28,8 +28,7 @@ def new_target():
 
 
 def make_32_bit_wine_run():
-    """None once this process can run 32-bit Wine, else why not. Call it first: the process
-    runs again from the start through scripts/with-32-bit-wine, which may use QEMU."""
+    """None once 32-bit Wine runs, else why not; call it first: it may start the process anew."""
     if "TARNWELL_32_BIT_WINE" not in os.environ:
         os.execv(_ROOT + "/scripts/with-32-bit-wine",
                  ["with-32-bit-wine", sys.executable] + sys.argv)
@@ -165,16 +164,18 @@ class NativeTarget(Target):
 
 
 def _wine_env(prefix):
-    # Without a display explorer.exe, the desktop, can only fail to start, thrice a run.
-    env = _own_env(os.path.join(os.path.dirname(prefix), "home"), WINEPREFIX=prefix,
+    # Without a display explorer.exe can only fail to start. TMPDIR holds the server's socket,
+    # named by the prefix's inode, which a later prefix may reuse: a folder for each prefix.
+    tmp = os.path.join(os.path.dirname(prefix), "tmp")
+    os.makedirs(tmp, exist_ok=True)
+    env = _own_env(os.path.dirname(tmp) + "/home", WINEPREFIX=prefix, TMPDIR=tmp,
                    WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe,explorer.exe=")
     return {name: value for name, value in env.items() if "DISPLAY" not in name}
 
 
 @functools.lru_cache(None)
 def _template():
-    """The booted prefix that Wine targets copy, with a native prefix's stock pictures: made
-    in TARNWELL_WINE_TEMPLATE by the wine_template CTest fixture, else for this process."""
+    """The booted prefix, stock pictures included, that Wine targets copy: the fixture's or ours."""
     root = os.environ.get("TARNWELL_WINE_TEMPLATE") or tempfile.mkdtemp(prefix="tarnwell-wine-")
     path, native = os.path.join(root, "prefix"), os.path.join(root, "native")
     if not os.path.isdir(path):
@@ -265,7 +266,8 @@ class WineTarget(Target):
             os.replace(directory + "/realreg.exe", directory + "/reg.exe")
 
     def _end(self):
-        _run([_WINESERVER, "-k"], self.env, "/")
+        for ending in ("-k", "-w"):  # its prefix removed once it has written its last
+            _run([_WINESERVER, ending], self.env, "/")
         shutil.rmtree(os.path.dirname(self.prefix), ignore_errors=True)
 
 

@@ -1,5 +1,4 @@
-"""The two sides compared: the native reg stand-in in its own prefix, and
-Wine's reg.exe in a Wine target's prefix, its wineserver kept up."""
+"""The two sides: the reg stand-in in its own prefix, Wine's reg.exe in a Wine target's."""
 
 import os
 
@@ -19,9 +18,9 @@ class Side:
             self.env, self.argv = dict(self.target.env, LANG="C.UTF-8"), self.target.reg_argv
 
     def run(self, *args):
-        """Exit code and output; the harness tries once more where Wine failed silently."""
+        """Exit code and output, CR LF read as LF, and the evidence should they disagree."""
         done = targets._run(self.argv + list(args), self.env, "/")
-        return done.returncode, done.stdout.replace(b"\r\n", b"\n")
+        return done.returncode, done.stdout.replace(b"\r\n", b"\n"), done.evidence
 
     def close(self):
         if self.name == "wine":

@@ -67,7 +67,7 @@ def inputs():
 
 
 def outcome(side, root, cases):
-    """Each command's exit code, messages and exported file: the script's in
+    """Each command's exit code, messages and exported file, with its evidence: the script's in
     turn, the inputs' two at a time, then the exports of everything below Gen."""
     numbers = itertools.count()
 
@@ -76,12 +76,12 @@ def outcome(side, root, cases):
         if data:
             with open(path, "wb") as f:
                 f.write(data[side.name])
-        code, out = side.run(*("Z:" + path.replace("/", "\\") if arg in ("{in}", "{out}") else arg
-                               for arg in argv))
+        code, out, evidence = side.run(*("Z:" + path.replace("/", "\\") if arg in ("{in}", "{out}")
+                                         else arg for arg in argv))
         if "{out}" not in argv or code:
-            return code, out
+            return (code, out), evidence
         with open(path, "rb") as f:
-            return code, out, f.read()
+            return (code, out, f.read()), evidence
 
     replies = [run(argv) for argv in SCRIPT]
     with concurrent.futures.ThreadPoolExecutor(2) as pool:
@@ -102,8 +102,8 @@ class RegConformanceTest(unittest.TestCase):
         self.addCleanup(wine_side.close)
         wine = outcome(wine_side, root, cases)
         found = ["%r: exit codes %d, %d\n" % (what, n[0], w[0]) + "\n".join(difflib.unified_diff(
-            shown(n, "utf-8"), shown(w, "cp437"), "native", "wine", lineterm=""))
-            for what, n, w in zip(SCRIPT + cases + GEN, native, wine)
+            shown(n, "utf-8"), shown(w, "cp437"), "native", "wine", lineterm="")) + "\n" + evidence
+            for what, (n, _), (w, evidence) in zip(SCRIPT + cases + GEN, native, wine)
             if n[0] != w[0] or not same_console_text(n[1], w[1]) or n[2:] != w[2:]]
         if found:
             self.fail("\n".join(found))
