@@ -1,5 +1,5 @@
-"""The Windows builds' headers: each one's format, a console program with its
-manifest, importing only system DLLs (the runtimes are linked in statically)."""
+"""The Windows builds' headers: format, a console program with its manifest, only
+system DLLs imported (runtimes linked in), exactly its hardening flags."""
 
 import os
 import re
@@ -12,14 +12,19 @@ SYSTEM_DLLS = {"kernel32.dll", "advapi32.dll", "shell32.dll", "user32.dll", "msv
 
 class PeTest(unittest.TestCase):
     def test_builds(self):
-        for preset, file_format, magic in (("win32", "pei-i386", "010b"),
-                                           ("win64", "pei-x86-64", "020b")):
+        for preset, file_format, magic, flags in (
+                ("win32", "pei-i386", "010b", ["DYNAMIC_BASE", "NX_COMPAT", "NO_SEH"]),
+                ("win64", "pei-x86-64", "020b", ["HIGH_ENTROPY_VA", "DYNAMIC_BASE", "NX_COMPAT"])):
             with self.subTest(preset):
                 exe = os.path.join(BUILD, preset, "bin", "tarnwell.exe")
                 headers = subprocess.run(["objdump", "-p", exe], check=True, text=True,
                                          capture_output=True).stdout
                 self.assertIn("file format %s\n" % file_format, headers)
                 self.assertRegex(headers, r"\nMagic\s+%s\s(.*\n)*Subsystem\s+00000003\s" % magic)
+                self.assertEqual(re.search(r"\nDllCharacteristics\s+\w+\n((\t+\w+\n)*)",
+                                           headers)[1].split(), flags)
+                # DYNAMIC_BASE: a base relocation directory, so that the loader can move it.
+                self.assertRegex(headers, r"Entry 5 \w+ 0*[1-9a-f]\w* Base Relocation Directory")
                 dlls = {dll.lower() for dll in re.findall(r"DLL Name: (\S+)", headers)}
                 self.assertEqual(dlls - SYSTEM_DLLS, set())
                 # RT_MANIFEST (24) with id 1, the one the loader reads.
