@@ -89,7 +89,9 @@ class ScenarioTest(unittest.TestCase):
         self.target.reg("add", SETTINGS, "/v", name, "/t", kind, "/d", data, "/f", view, check=True)
 
     def values(self, key):  # {name: (type, data)} as the registry tool prints them, in one run
-        lines = self.target.reg("query", key).stdout.decode("latin-1").splitlines()
+        done = self.target.reg("query", key)  # the key listed, or said to be missing
+        self.assertTrue(done.returncode == 0 or b"Unable to find" in done.stdout, done.evidence)
+        lines = done.stdout.decode("latin-1").splitlines()
         fields = (line.strip().split("    ", 2) + [""] for line in lines)
         return {f[0].lower(): tuple(f[1:3]) for f in fields}
 

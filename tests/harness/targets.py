@@ -42,10 +42,9 @@ def _bin(preset, name):  # a built program
 
 
 class Result(collections.namedtuple("Result", "returncode stdout stderr")):
-    """`stderr` without Wine's debug lines; `evidence`: the command, its status, both tails."""
+    """`stderr` without Wine's default debug lines; `evidence`: the command, status, both tails."""
 
 
-# Wine's debug channels at their default: errors and notes of what it does not implement.
 _WINE_DEBUG_LINE = re.compile(rb"^[0-9a-f]{4,}:(?:err|fixme):[^\n]*\n", re.M)
 
 
@@ -229,8 +228,7 @@ class WineTarget(Target):
         self.env = _wine_env(self.prefix)
         self.stock = os.path.join(self.drive_c, "windows", "Web", "Screen")
         self._runs = []
-        # Up all the test, its services started now, outside any run.
-        for argv in ([_WINESERVER, "-p300"], self.reg_argv + ["query", "HKCU"]):
+        for argv in ([_WINESERVER, "-p300"], self.reg_argv + ["query", "HKCU"]):  # up to the end
             _run(argv, self.env, self.root, check=True)
 
     def run(self, *args, cwd=None, env=None, program=None):

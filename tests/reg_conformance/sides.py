@@ -14,7 +14,7 @@ class Side:
             os.makedirs(self.env["TARNWELL_PREFIX"])
         else:
             self.target = targets.WineTarget()  # a prefix with its wineserver and services up
-            # A locale with the stand-in's code pages: 1252 for files read, 437 for piped text.
+            # A locale with the stand-in's code pages: 1252 for files read, 437 for text written.
             self.env, self.argv = dict(self.target.env, LANG="C.UTF-8"), self.target.reg_argv
 
     def run(self, *args):
