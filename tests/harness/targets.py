@@ -50,17 +50,18 @@ _WINE_DEBUG_LINE = re.compile(rb"^[0-9a-f]{4,}:(?:err|fixme):[^\n]*\n", re.M)
 
 def _run(argv, env, cwd, check=False, **options):
     # Files, not pipes, which a server left running would hold; CTest's time-out is the guard.
-    with tempfile.TemporaryFile() as stdout, tempfile.TemporaryFile() as stderr:
-        status = subprocess.run(argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL, stdout=stdout,
-                                stderr=stderr, **options).returncode
-        output = [f.seek(0) or f.read() for f in (stdout, stderr)]
+    for _ in range(2):  # once more where Wine could not start a process: its address was taken
+        with tempfile.TemporaryFile() as stdout, tempfile.TemporaryFile() as stderr:
+            status = subprocess.run(argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
+                                    stdout=stdout, stderr=stderr, **options).returncode
+            output = [f.seek(0) or f.read() for f in (stdout, stderr)]
+        if b"wine: failed to map the shared user data" not in output[1]:
+            break
     result = Result(status, output[0], _WINE_DEBUG_LINE.sub(b"", output[1]))
     tails = (b"\n".join(data.splitlines()[-15:]).decode(errors="replace") for data in output)
     result.evidence = "%s\nstatus %d; stdout:\n%s\nstderr:\n%s" % (shlex.join(argv), status, *tails)
     if check and status:
         raise AssertionError(result.evidence)
-    if argv[0] in (_WINE, _WINE32) and status not in (0, 1, 2):  # none of ours ends so
-        print(result.evidence, file=sys.stderr)  # kept for the failure that it may explain
     return result
 
 
@@ -165,8 +166,7 @@ class NativeTarget(Target):
 def _wine_env(prefix):
     # Without a display explorer.exe can only fail to start. TMPDIR holds the server's socket,
     # named by the prefix's inode, which a later prefix may reuse: a folder for each prefix.
-    tmp = os.path.join(os.path.dirname(prefix), "tmp")
-    os.makedirs(tmp, exist_ok=True)
+    os.makedirs(tmp := os.path.join(os.path.dirname(prefix), "tmp"), exist_ok=True)
     env = _own_env(os.path.dirname(tmp) + "/home", WINEPREFIX=prefix, TMPDIR=tmp,
                    WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe,explorer.exe=")
     return {name: value for name, value in env.items() if "DISPLAY" not in name}
