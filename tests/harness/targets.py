@@ -55,7 +55,7 @@ def _run(argv, env, cwd, check=False, **options):
             status = subprocess.run(argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
                                     stdout=stdout, stderr=stderr, **options).returncode
             output = [f.seek(0) or f.read() for f in (stdout, stderr)]
-        if b"wine: failed to map the shared user data" not in output[1]:
+        if status == 0 or b"wine: failed to map the shared user data" not in output[1]:
             break
     result = Result(status, output[0], _WINE_DEBUG_LINE.sub(b"", output[1]))
     tails = (b"\n".join(data.splitlines()[-15:]).decode(errors="replace") for data in output)
