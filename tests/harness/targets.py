@@ -19,8 +19,8 @@ import zipfile
 
 TARGET_NAME = os.environ.get("TARNWELL_E2E_TARGET", "native")
 # A Wine process maps a page at the fixed address 0x7ffe0000 as it starts: where its heap lies
-# there (from Linux 6.9 anywhere in the 1 GiB above the loader), it cannot start. With the layout
-# fixed, which the processes it starts inherit, the heap begins 47 MiB below that page.
+# there (a kernel may start it anywhere in the 1 GiB above the loader), it cannot start. With the
+# layout fixed, which the processes it starts inherit, the heap begins 47 MiB below that page.
 _WINE, _WINE32 = (["setarch", "-R", wine] for wine in ("/usr/lib/wine/wine64", "/usr/bin/wine"))
 _WINESERVER = "/usr/lib/wine/wineserver"
 _ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
