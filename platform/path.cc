@@ -4,17 +4,8 @@
 
 namespace platform {
 
-size_t CharacterLength(const std::string& text, size_t index) {
-  if (index + 1 < text.size() && Current().IsLeadByte(static_cast<unsigned char>(text[index])))
-    return 2;
-  return 1;
-}
-
 std::string IncludeTrailingDelimiter(const std::string& path) {
-  size_t last = std::string::npos;
-  for (size_t i = 0; i < path.size(); i += CharacterLength(path, i)) last = i;
-  if (last != std::string::npos && last == path.size() - 1 && path[last] == '\\') return path;
-  return path + '\\';
+  return !path.empty() && path.back() == '\\' ? path : path + '\\';
 }
 
 bool FileExists(const std::string& path) {

@@ -6,11 +6,14 @@
 // platform/posix (an emulated Windows on Linux: a prefix directory holding the
 // registry hives and drive_c, and a `reg` stand-in for reg.exe).
 //
-// Every string is a byte string in the system's ANSI code page.
+// Every string is UTF-8. The Windows platform calls the wide-character API,
+// converting at each call, so that names and values outside the system's ANSI
+// code page pass unchanged; ToAnsi gives text for the files kept in that code
+// page. On Linux the ANSI code page is UTF-8.
 //
 // The contracts every operation keeps unless its comment says otherwise:
 // - Out-parameters point to storage that the operation fills. Only these may
-//   be null: QueryValue's `type`, `data` and `size` (as RegQueryValueExA
+//   be null: QueryValue's `type`, `data` and `size` (as RegQueryValueEx
 //   allows), and the `read` and `written` counts of ReadFile and WriteFile.
 // - After a failed call the out-parameters hold nothing to rely on, except
 //   that OpenKey sets `*key` to 0, ReadFile and WriteFile set their count to
@@ -158,64 +161,76 @@ class Platform {
  public:
   virtual ~Platform() = default;
 
-  // Registry (RegOpenKeyExA, RegQueryValueExA, RegCloseKey). Status codes are
+  // Registry (RegOpenKeyEx, RegQueryValueEx, RegCloseKey). Status codes are
   // Windows error codes. `subkey` is taken from `root` and has no leading
-  // backslash. QueryValue follows RegQueryValueExA: `type` and `data` may be
+  // backslash. QueryValue follows RegQueryValueEx: `type` and `data` may be
   // null; with data, `*size` is the buffer's size on entry and the data's size
-  // on return, and a buffer too small gives kErrorMoreData.
+  // on return, and a buffer too small gives kErrorMoreData. The data of a text
+  // type is UTF-8, and sizes count its bytes.
   virtual uint32_t OpenKey(RootKey root, const std::string& subkey, uint32_t access,
                            RegistryKey* key) = 0;
   virtual uint32_t QueryValue(RegistryKey key, const std::string& name, uint32_t* type, void* data,
                               uint32_t* size) = 0;
   virtual void CloseKey(RegistryKey key) = 0;
 
-  // Shell (ShellExecuteA without an owner window). An empty `directory` means
+  // Shell (ShellExecute without an owner window). An empty `directory` means
   // none. The result is the shell's: above 32 when the launch was accepted.
   // Never waits for the launched program.
   virtual uintptr_t ShellExecute(const std::string& verb, const std::string& file,
                                  const std::string& parameters, const std::string& directory,
                                  int show_command) = 0;
-  // The same launch (ShellExecuteExA keeping the process), then waits for
+  // The same launch (ShellExecuteEx keeping the process), then waits for
   // the launched process to end. A launch handed to a program that is
   // already running gives no process to wait for.
   virtual WaitedLaunch ShellExecuteAndWait(const std::string& verb, const std::string& file,
                                            const std::string& parameters,
                                            const std::string& directory, int show_command) = 0;
 
-  // Wildcard search (FindFirstFileA/FindNextFileA/FindClose). For each mask
+  // Wildcard search (FindFirstFile/FindNextFile/FindClose). For each mask
   // in order, the entries that match `prefix` + mask, in the file system's
   // order. A missing directory gives empty lists.
   virtual std::vector<std::vector<FoundFile>> FindFiles(const std::string& prefix,
                                                         const std::vector<std::string>& masks) = 0;
 
-  // Files (CreateFileA and friends).
+  // Files (CreateFile and friends).
   virtual FileHandle OpenFile(const std::string& path, uint32_t access, uint32_t share,
                               uint32_t disposition) = 0;
   virtual bool ReadFile(FileHandle file, void* buffer, uint32_t size, uint32_t* read) = 0;
   virtual bool WriteFile(FileHandle file, const void* data, uint32_t size, uint32_t* written) = 0;
   virtual bool SeekFile(FileHandle file, int64_t offset, SeekOrigin origin) = 0;
   virtual bool GetFileSize(FileHandle file, int64_t* size) = 0;
+  // Puts the file's data on the disk (FlushFileBuffers).
+  virtual bool FlushFile(FileHandle file) = 0;
+  // The path the open file resolves to, links and junctions followed, with a
+  // drive letter or as a UNC path (GetFinalPathNameByHandle); empty when it
+  // has none.
+  virtual std::string FinalPath(FileHandle file) = 0;
   virtual void CloseFile(FileHandle file) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
   // Renames `from` to `to`, replacing `to` when it exists.
   virtual bool ReplaceFile(const std::string& from, const std::string& to) = 0;
   virtual uint32_t LastError() = 0;
-  // The system's text for a status code (FormatMessageA), as the system gives it.
+  // The system's text for a status code (FormatMessage), as the system gives it.
   virtual std::string ErrorText(uint32_t code) = 0;
 
   // Paths. Attributes of the entry a path names, or false when there is none.
   virtual bool GetAttributes(const std::string& path, uint32_t* attributes) = 0;
-  virtual std::string FullPath(const std::string& path) = 0;  // GetFullPathNameA
+  virtual std::string FullPath(const std::string& path) = 0;  // GetFullPathName
   // The current directory as the system reports it: no trailing backslash
   // unless it is the root of a drive.
   virtual std::string CurrentDirectory() = 0;
-  // True when `byte` starts a double-byte character in the ANSI code page.
-  virtual bool IsLeadByte(unsigned char byte) = 0;
-  // Takes the read-only attribute off a file (SetFileAttributesA); false
+  // The system folder (GetSystemDirectory), which holds reg.exe; empty when
+  // the system gives none.
+  virtual std::string SystemDirectory() = 0;
+  // Takes the read-only attribute off a file (SetFileAttributes); false
   // when it fails.
   virtual bool ClearReadOnly(const std::string& path) = 0;
-  // The UTF-16LE bytes of ANSI text (MultiByteToWideChar from CP_ACP).
-  virtual std::string AnsiToUtf16le(const std::string& text) = 0;
+  // The UTF-16LE bytes of a text.
+  virtual std::string ToUtf16le(const std::string& text) = 0;
+  // A text in the system's ANSI code page (WideCharToMultiByte to CP_ACP,
+  // without best fit): false when a character has no equivalent there, which
+  // then becomes the code page's default character.
+  virtual bool ToAnsi(const std::string& text, std::string* ansi) = 0;
 
   // Clock and locale. LocaleText gives the calling thread's locale setting,
   // or false when the locale has none.
@@ -228,7 +243,7 @@ class Platform {
   // or fails, else true with its answer in `*wow64`.
   virtual bool QueryWow64(bool* wow64) = 0;
 
-  // Process. CommandLine is the raw command line (GetCommandLineA).
+  // Process. CommandLine is the raw command line (GetCommandLine).
   // CodeOffset is `address` relative to the executable's load address.
   // WriteStandardError converts to the OEM code page where there is one.
   virtual std::string CommandLine() = 0;

@@ -157,6 +157,7 @@ TEST_F(PlatformTest, HeldFileKeepsItsName) {
   EXPECT_FALSE(platform_.ReplaceFile(Windows("other"), Windows("held")));
   EXPECT_EQ(platform_.LastError(), kErrorAccessDenied);
   EXPECT_EQ(ReadWholeFile(folder_.Host("held")), "held");
+  EXPECT_EQ(platform_.FinalPath(held), Windows("held"));  // without the "\\?\" of long paths
   platform_.CloseFile(held);
   EXPECT_TRUE(platform_.ReplaceFile(Windows("other"), Windows("held")));
   EXPECT_TRUE(platform_.DeleteFile(Windows("held")));
@@ -223,6 +224,12 @@ TEST_F(PlatformTest, PathsProcessAndClock) {
   EXPECT_EQ(platform_.FullPath(".\\x/y\\"), current + "\\x\\y\\");
   EXPECT_EQ(platform_.FullPath("\\x"), current.substr(0, 2) + "\\x");
   EXPECT_EQ(platform_.FullPath("C:\\a\\..\\..\\b"), "C:\\b");
+#ifdef _WIN32
+  const char system_directory[] = "C:\\windows\\system32";  // for a 32-bit process too
+#else
+  const char system_directory[] = "C:\\Windows\\System32";
+#endif
+  EXPECT_EQ(platform_.SystemDirectory(), system_directory);
 
   const std::string module = platform_.ModuleFileName();
   EXPECT_EQ(module.substr(module.find_last_of('\\') + 1, 13), "platform_test");
@@ -232,7 +239,22 @@ TEST_F(PlatformTest, PathsProcessAndClock) {
   const std::string denied = platform_.ErrorText(kErrorAccessDenied);
   EXPECT_NE(platform_.ErrorText(kErrorFileNotFound), denied);
   EXPECT_EQ(denied.substr(denied.size() - 2), "\r\n");
-  EXPECT_EQ(platform_.AnsiToUtf16le("ab"), std::string("a\0b\0", 4));
+  // a, Cyrillic Zhe and a cherry blossom, a surrogate pair in UTF-16.
+  EXPECT_EQ(platform_.ToUtf16le("a\xD0\x96\xF0\x9F\x8C\xB8"),
+            std::string("a\0\x16\x04\x3C\xD8\x38\xDF", 8));
+#ifdef _WIN32
+  // The prefix's code page is 1252: it has e acute, but neither Zhe nor the
+  // fullwidth quotation mark, which best fit would make a double quote.
+  const std::pair<std::string, std::string> ansi_cases[] = {
+      {"caf\xC3\xA9", "caf\xE9"}, {"\xD0\x96", "?"}, {"\xEF\xBC\x82", "?"}};
+#else
+  const std::pair<std::string, std::string> ansi_cases[] = {{"\xD0\x96", "\xD0\x96"}};  // UTF-8
+#endif
+  for (const auto& [text, expected] : ansi_cases) {
+    std::string ansi;
+    EXPECT_EQ(platform_.ToAnsi(text, &ansi), expected.find('?') == std::string::npos) << text;
+    EXPECT_EQ(ansi, expected);
+  }
 #ifdef _WIN32
   bool wow64 = false;  // the 32-bit build runs in a 64-bit prefix, as on 64-bit Windows
   ASSERT_TRUE(platform_.QueryWow64(&wow64));
@@ -299,9 +321,11 @@ std::string Read(RootKey root, const std::string& path, uint32_t access, const s
 // The keys are set up by reg.exe, launched through the shell.
 TEST_F(PlatformTest, RegistryValuesViewsAndAccessRights) {
 #ifndef _WIN32
-  // The stand-in for reg.exe, as tarnwell finds it beside itself.
-  SetEnvironment("PATH", (std::string(TARNWELL_REG_DIRECTORY ":") + std::getenv("PATH")).c_str());
+  // The stand-in for reg.exe, in the system folder: this test is not beside it.
+  std::filesystem::remove(SystemFolder() + "/reg.exe");
+  std::filesystem::create_symlink(TARNWELL_REG_DIRECTORY "/reg", SystemFolder() + "/reg.exe");
 #endif
+  const std::string reg = platform_.SystemDirectory() + "\\reg.exe";
   const char *test = "Software\\TarnwellContract", *settings = "SOFTWARE\\Quorvane\\Lumivale",
              *policy = "SOFTWARE\\Policies\\Microsoft\\Windows\\Personalization";
   WriteWholeFile(
@@ -315,7 +339,7 @@ TEST_F(PlatformTest, RegistryValuesViewsAndAccessRights) {
           "Wow6432Node\\Quorvane\\Lumivale]\r\n\"Path\"=\"32\"\r\n\r\n[HKEY_LOCAL_MACHINE\\" +
           policy + "]\r\n\"Done\"=dword:1\r\n");
   const WaitedLaunch setup = platform_.ShellExecuteAndWait(
-      "runas", "reg.exe", "IMPORT setup.reg /reg:64", platform_.CurrentDirectory(), kShowHidden);
+      "runas", reg, "IMPORT setup.reg /reg:64", platform_.CurrentDirectory(), kShowHidden);
   EXPECT_GT(setup.shell_result, kShellLastFailure);
   ASSERT_TRUE(setup.ended);
   EXPECT_EQ(setup.exit_code, 0u);
@@ -369,7 +393,7 @@ TEST_F(PlatformTest, RegistryValuesViewsAndAccessRights) {
       "ADD \"HKCU\\" + std::string(test) + "\" /v \"Two words\" /d \"a \\b\" /f";
   for (const auto& [parameters, status] : {std::pair{add, 0u}, {"IMPORT missing.reg", 1u}}) {
     const WaitedLaunch launch =
-        platform_.ShellExecuteAndWait("runas", "reg", parameters, "", kShowHidden);
+        platform_.ShellExecuteAndWait("runas", reg, parameters, "", kShowHidden);
     EXPECT_TRUE(launch.shell_result > kShellLastFailure && launch.ended) << parameters;
     EXPECT_EQ(launch.exit_code, status) << parameters;
   }
@@ -414,12 +438,13 @@ TEST_F(PlatformTest, PrefixAndDrives) {
 // A launched program holds the launch lock until it ends, so that whoever
 // launched it can wait for it; this reg ends once the test opens its gate.
 TEST_F(PlatformTest, LaunchLockIsHeldUntilTheLaunchEnds) {
-  std::filesystem::create_directory(folder_.Host("bin"));
-  WriteWholeFile(folder_.Host("bin/reg"), "#!/bin/sh\nread go < gate\necho \"$@\" > ran\n");
-  ASSERT_EQ(chmod(folder_.Host("bin/reg").c_str(), 0755), 0);
+  const std::string reg = SystemFolder() + "/reg.exe";
+  std::filesystem::remove(reg);
+  WriteWholeFile(reg, "#!/bin/sh\nread go < gate\necho \"$@\" > ran\n");
+  ASSERT_EQ(chmod(reg.c_str(), 0755), 0);
   ASSERT_EQ(mkfifo(folder_.Host("gate").c_str(), 0600), 0);
-  SetEnvironment("PATH", (folder_.Host("bin") + ":/usr/bin:/bin").c_str());
-  ASSERT_GT(platform_.ShellExecute("runas", "Reg.Exe", "ADD \"a b\"", "", 0), kShellLastFailure);
+  ASSERT_GT(platform_.ShellExecute("runas", "C:\\Windows\\System32\\reg.exe", "ADD \"a b\"", "", 0),
+            kShellLastFailure);
   int lock = open((folder_.prefix() + "/.launches.lock").c_str(), O_RDWR);
   EXPECT_EQ(flock(lock, LOCK_EX | LOCK_NB), -1);
   WriteWholeFile(folder_.Host("gate"), "\n");

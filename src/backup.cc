@@ -43,14 +43,13 @@ bool HasControlCharacter(const std::string& text) {
 }
 
 // A registry-editor quoted string: backslashes doubled, double quotes escaped.
-// The trail byte of a double-byte character is never a backslash.
+// This is done in UTF-8, where no byte of another character is either of them,
+// before the text is put in the system's code page.
 std::string EscapedText(const std::string& text) {
   std::string escaped;
-  for (size_t i = 0; i < text.size();) {
-    const size_t length = platform::CharacterLength(text, i);
-    if (length == 1 && (text[i] == '\\' || text[i] == '"')) escaped += '\\';
-    escaped.append(text, i, length);
-    i += length;
+  for (char c : text) {
+    if (c == '\\' || c == '"') escaped += '\\';
+    escaped += c;
   }
   return escaped;
 }
@@ -74,8 +73,11 @@ std::string BackupText(const PolicySnapshot& snapshot) {
                            NumberLine(kNoChangingLockScreen, snapshot.no_changing) +
                            NumberLine(kNoLockScreen, snapshot.no_lock) + CreativeKeyLine() +
                            "\r\n" + NumberLine(kLockImageFlags, snapshot.flags);
-  if (!NeedsUtf16leBackup(snapshot.image)) return text;
-  return kUtf16leByteOrderMark + platform::Current().AnsiToUtf16le(text);
+  // A backup in the system's code page, as older versions wrote it, unless
+  // that would lose a character.
+  std::string ansi;
+  if (!NeedsUtf16leBackup(snapshot.image) && platform::Current().ToAnsi(text, &ansi)) return ansi;
+  return kUtf16leByteOrderMark + platform::Current().ToUtf16le(text);
 }
 
 // The system's text for a failure, without its trailing blanks, control
@@ -105,7 +107,9 @@ void SaveWhole(const std::string& file, const std::string& content) {
   const platform::FileHandle handle = os.OpenFile(temporary, platform::kGenericWrite,
                                                   platform::kShareNone, platform::kCreateAlways);
   if (handle == platform::kInvalidFile) RaiseCreateError(file, os.LastError());
-  const bool written = WriteAll(handle, content);
+  // The data reaches the disk before the name does: a rename commits only
+  // the name, and a power cut could otherwise leave a reg.dat of zeros.
+  const bool written = WriteAll(handle, content) && os.FlushFile(handle);
   os.CloseFile(handle);
   if (!written) {
     os.DeleteFile(temporary);
@@ -158,7 +162,7 @@ std::string LockScreenImageLine(const std::string& image) {
   // string: the text goes as the UTF-16LE bytes of a string value.
   if (HasControlCharacter(image))
     return name +
-           "hex(1):" + HexBytes(platform::Current().AnsiToUtf16le(image) + std::string(2, '\0')) +
+           "hex(1):" + HexBytes(platform::Current().ToUtf16le(image) + std::string(2, '\0')) +
            "\r\n";
   return name + Quoted(EscapedText(image)) + "\r\n";
 }

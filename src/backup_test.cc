@@ -8,15 +8,6 @@
 
 namespace {
 
-TEST(LockScreenImageLineTest, TrailBytesAreNotBackslashes) {
-  FakePlatform fake;
-  platform::ScopedPlatform scoped(fake);
-  fake.double_byte = true;
-  // 0x95 0x5C is one character of code page 932 whose trail byte is a backslash.
-  EXPECT_EQ(LockScreenImageLine("C:\\\x95\\\\a.jpg"),
-            "\"LockScreenImage\"=\"C:\\\\\x95\\\\\\a.jpg\"\r\n");
-}
-
 const char kPolicy[] = "SOFTWARE\\Policies\\Microsoft\\Windows\\Personalization";
 const char kCreative[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Lock Screen\\Creative";
 

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "platform/path.h"
 #include "platform/platform.h"
 
 namespace {
@@ -12,11 +11,8 @@ constexpr size_t kReportBufferSize = 1024;
 
 // The part of a path after its last backslash or drive colon.
 std::string FileNameOf(const std::string& path) {
-  size_t start = 0;
-  for (size_t i = 0; i < path.size(); i += platform::CharacterLength(path, i)) {
-    if (path[i] == '\\' || path[i] == ':') start = i + 1;
-  }
-  return path.substr(start);
+  const size_t last = path.find_last_of("\\:");
+  return last == std::string::npos ? path : path.substr(last + 1);
 }
 
 }  // namespace

@@ -1,12 +1,21 @@
 #include "src/lock_screen.h"
 
+#include "platform/path.h"
 #include "platform/platform.h"
 #include "src/log.h"
 
 namespace {
 
 const char kElevatedVerb[] = "runas";
-const char kRegistryTool[] = "reg.exe";
+
+// The system's reg.exe by its full path: a bare name would be searched for
+// in the program's folder and the current directory first, where anyone who
+// can write there would be started elevated. Empty when there is no system
+// folder, and then nothing is launched.
+std::string RegistryTool() {
+  const std::string system = platform::Current().SystemDirectory();
+  return system.empty() ? system : platform::IncludeTrailingDelimiter(system) + "reg.exe";
+}
 
 }  // namespace
 
@@ -17,13 +26,17 @@ bool CanQuote(const std::string& text) { return text.find('"') == std::string::n
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 bool RunElevated(const std::string& parameters) {
-  return platform::Current().ShellExecute(kElevatedVerb, kRegistryTool, parameters, "",
+  const std::string tool = RegistryTool();
+  return !tool.empty() &&
+         platform::Current().ShellExecute(kElevatedVerb, tool, parameters, "",
                                           platform::kShowHidden) > platform::kShellLastFailure;
 }
 
 bool RunElevatedAndWait(const std::string& parameters) {
+  const std::string tool = RegistryTool();
+  if (tool.empty()) return false;
   const platform::WaitedLaunch launch = platform::Current().ShellExecuteAndWait(
-      kElevatedVerb, kRegistryTool, parameters, "", platform::kShowHidden);
+      kElevatedVerb, tool, parameters, "", platform::kShowHidden);
   return launch.shell_result > platform::kShellLastFailure && launch.ended && launch.exit_code == 0;
 }
 

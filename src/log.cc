@@ -10,7 +10,11 @@ void WriteLog(const std::string& log_file, const std::string& message) {
     std::string line =
         FormatTimeStamp(LogTimeStampFormat, platform::Current().Now()) + "  " + message;
     if (line.back() != '\n') line += "\r\n";
-    if (AppendToFile(log_file, line) > LogSizeLimit) TrimLogFile(log_file, LogSizeLimit);
+    // The log's readers take it in the system's code page: a character that
+    // the code page lacks becomes its default character there.
+    std::string ansi;
+    platform::Current().ToAnsi(line, &ansi);
+    if (AppendToFile(log_file, ansi) > LogSizeLimit) TrimLogFile(log_file, LogSizeLimit);
   } catch (...) {
     // Whatever fails here, even memory, loses the line and nothing else.
   }

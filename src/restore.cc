@@ -19,10 +19,13 @@ void RestoreLockScreenBackup(const std::string& path, const std::string& log_fil
   if (held == platform::kInvalidFile || !IsLockScreenBackup(held)) {
     WriteLog(log_file, "Not a lock-screen backup file: " + file);
   } else {
-    // The elevated reg.exe has its own working directory: give it the full
-    // path. An import that cannot be seen to end well has failed.
-    const std::string full_path = os.FullPath(file);
-    if (!CanQuote(full_path) || !RunElevatedAndWait("IMPORT " + Quoted(full_path)))
+    // The elevated reg.exe opens the file anew, in its own working directory
+    // and its own drive mappings: give it the path the held file resolves
+    // to, which no link changed meanwhile can turn elsewhere. An import that
+    // cannot be seen to end well has failed.
+    const std::string final_path = os.FinalPath(held);
+    if (final_path.empty() || !CanQuote(final_path) ||
+        !RunElevatedAndWait("IMPORT " + Quoted(final_path)))
       WriteLog(log_file, "Import registry file error: " + file);
   }
   if (held != platform::kInvalidFile) os.CloseFile(held);

@@ -1,6 +1,5 @@
 #include "src/settings.h"
 
-#include "platform/path.h"
 #include "platform/platform.h"
 #include "src/registry_reader.h"
 
@@ -36,9 +35,4 @@ void TSettings::Load() {
   registry.CloseCurrentKey();
 }
 
-bool IsValidPath(const std::string& path) {
-  for (size_t i = 0; i < path.size(); i += platform::CharacterLength(path, i)) {
-    if (path[i] == '*' || path[i] == '?' || path[i] == '|') return false;
-  }
-  return true;
-}
+bool IsValidPath(const std::string& path) { return path.find_first_of("*?|") == std::string::npos; }

@@ -16,15 +16,4 @@ TEST(SettingsTest, KeyIsOpenedForReadingInThe32BitView) {
                 {platform::kHkeyLocalMachine, "SOFTWARE\\Quorvane\\Lumivale", 0x20219}}));
 }
 
-TEST(IsValidPathTest, IgnoresTrailBytesOfDoubleByteCharacters) {
-  FakePlatform fake;
-  platform::ScopedPlatform scoped(fake);
-  EXPECT_FALSE(IsValidPath("C:\\\x83|"));
-  fake.double_byte = true;
-  EXPECT_TRUE(IsValidPath("C:\\\x83|"));  // the bar is the trail byte of a character
-  EXPECT_TRUE(IsValidPath("C:\\\x83?"));
-  EXPECT_FALSE(IsValidPath("C:\\\x83||"));
-  EXPECT_TRUE(IsValidPath("C:\\\x83"));  // a lone lead byte at the end
-}
-
 }  // namespace

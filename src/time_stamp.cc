@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/path.h"
-
 namespace {
 
 std::string TwoDigits(int value) {
@@ -43,9 +41,8 @@ std::string FormatDate(const TimeStampFormat& format, const platform::LocalTime&
       text += format.date_separator;
       ++i;
     } else {
-      const size_t length = platform::CharacterLength(pattern, i);
-      text.append(pattern, i, length);
-      i += length;
+      text += c;
+      ++i;
     }
   }
   return text;

@@ -3,9 +3,15 @@
 
 namespace platform {
 
-// The emulated ANSI code page is the one the registry emulation assumes.
-std::string PosixPlatform::AnsiToUtf16le(const std::string& text) {
+// The emulated ANSI code page is UTF-8, the one the registry emulation
+// assumes: every text is already in it.
+std::string PosixPlatform::ToUtf16le(const std::string& text) {
   return registry::AnsiToUtf16le(text);
+}
+
+bool PosixPlatform::ToAnsi(const std::string& text, std::string* ansi) {
+  *ansi = text;
+  return true;
 }
 
 }  // namespace platform

@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 
+#include "platform/posix/drive.h"
 #include "platform/posix/posix_platform.h"
 #include "platform/posix/status.h"
 #include "platform/posix/system_call.h"
@@ -149,6 +151,19 @@ bool PosixPlatform::GetFileSize(FileHandle file, int64_t* size) {
   if (fstat(FileDescriptor(file), &st) != 0) return FailWithErrno();
   *size = st.st_size;
   return true;
+}
+
+bool PosixPlatform::FlushFile(FileHandle file) {
+  return fsync(FileDescriptor(file)) == 0 || FailWithErrno();
+}
+
+std::string PosixPlatform::FinalPath(FileHandle file) {
+  // The kernel keeps the path an open file resolved to, links followed.
+  char host[PATH_MAX];
+  const std::string link = "/proc/self/fd/" + std::to_string(FileDescriptor(file));
+  const ssize_t length = readlink(link.c_str(), host, sizeof host);
+  if (length <= 0 || static_cast<size_t>(length) == sizeof host) return std::string();
+  return WindowsPath(std::string(host, static_cast<size_t>(length)));
 }
 
 void PosixPlatform::CloseFile(FileHandle file) {

@@ -1,8 +1,7 @@
-// Launching the `reg` stand-in: PosixPlatform::ShellExecute and
-// ShellExecuteAndWait.
+// Launching a program by its Windows path, such as the `reg` stand-in in the
+// system folder: PosixPlatform::ShellExecute and ShellExecuteAndWait.
 #include <fcntl.h>
 #include <spawn.h>
-#include <strings.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -10,7 +9,6 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 
 #include "platform/posix/command_line.h"
 #include "platform/posix/drive.h"
@@ -26,35 +24,9 @@ namespace {
 constexpr uintptr_t kLaunchAccepted = 42;
 static_assert(kLaunchAccepted > kShellLastFailure, "an accepted launch");
 
-bool IsRegCommand(const std::string& file) {
-  if (file.size() != 3 && file.size() != 7) return false;
-  if (strncasecmp(file.c_str(), "reg", 3) != 0) return false;
-  return file.size() == 3 || strcasecmp(file.c_str() + 3, ".exe") == 0;
-}
-
 bool IsExecutableFile(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
-}
-
-// The `reg` stand-in: beside the running executable, else on PATH.
-std::string FindRegStandIn() {
-  const std::string executable = ExecutablePath();
-  std::string beside = executable.substr(0, executable.find_last_of('/')) + "/reg";
-  if (IsExecutableFile(beside)) return beside;
-  const char* path = std::getenv("PATH");
-  if (!path) return std::string();
-  std::string directories = path;
-  size_t start = 0;
-  while (start <= directories.size()) {
-    size_t end = directories.find(':', start);
-    if (end == std::string::npos) end = directories.size();
-    std::string directory = directories.substr(start, end - start);
-    std::string candidate = (directory.empty() ? "." : directory) + "/reg";
-    if (IsExecutableFile(candidate)) return candidate;
-    start = end + 1;
-  }
-  return std::string();
 }
 
 // Starts `program` in a session of its own, without a console. 0, or the
@@ -87,13 +59,13 @@ uintptr_t RefusedLaunch(int error) {
   return refused > kShellLastFailure || refused == kErrorSuccess ? kErrorAccessDenied : refused;
 }
 
-// Starts the `reg` stand-in for `file` with `parameters` split as reg.exe
-// splits them; the shell's result, and the process in `*child`.
+// Starts the program that the Windows path `file` names, with `parameters`
+// split as reg.exe splits them; the shell's result, and the process in
+// `*child`. A name without a folder is taken from the current directory.
 uintptr_t Launch(const std::string& file, const std::string& parameters,
                  const std::string& directory, pid_t* child) {
-  if (!IsRegCommand(file)) return kErrorFileNotFound;
-  std::string program = FindRegStandIn();
-  if (program.empty()) return kErrorFileNotFound;
+  const std::string program = HostPath(file);
+  if (program.empty() || !IsExecutableFile(program)) return kErrorFileNotFound;
   std::string working_directory;
   if (directory.empty()) {
     char buffer[PATH_MAX];

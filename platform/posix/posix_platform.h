@@ -36,6 +36,8 @@ class PosixPlatform : public Platform {
   bool WriteFile(FileHandle file, const void* data, uint32_t size, uint32_t* written) override;
   bool SeekFile(FileHandle file, int64_t offset, SeekOrigin origin) override;
   bool GetFileSize(FileHandle file, int64_t* size) override;
+  bool FlushFile(FileHandle file) override;
+  std::string FinalPath(FileHandle file) override;
   void CloseFile(FileHandle file) override;
   bool DeleteFile(const std::string& path) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;
@@ -50,7 +52,7 @@ class PosixPlatform : public Platform {
   // process.cc
   std::string FullPath(const std::string& path) override;
   std::string CurrentDirectory() override;
-  bool IsLeadByte(unsigned char byte) override;
+  std::string SystemDirectory() override;
   LocalTime Now() override;
   bool LocaleText(LocaleField field, std::string* text) override;
   bool PerformanceCounter(uint64_t* count) override;
@@ -63,7 +65,8 @@ class PosixPlatform : public Platform {
 
   // platform/posix/clear_read_only.cc and platform/posix/code_page.cc.
   bool ClearReadOnly(const std::string& path) override;
-  std::string AnsiToUtf16le(const std::string& text) override;
+  std::string ToUtf16le(const std::string& text) override;
+  bool ToAnsi(const std::string& text, std::string* ansi) override;
 };
 
 }  // namespace platform

@@ -46,6 +46,8 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
 
 int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) { return remove(path); }
 
+const char kSystemFolderOnDriveC[] = "/Windows/System32";
+
 // drive_c appears complete or not at all: it is built under a private name
 // and renamed into place, so processes starting together never see it half
 // made. The loser of a race discards its copy.
@@ -63,6 +65,11 @@ void CreateDriveC(const std::string& prefix) {
   }
   std::string screen = staging + "/Windows/Web/Screen";
   bool complete = MakeDirectories(screen);
+  const std::string executable = ExecutablePath();
+  const std::string system = staging + kSystemFolderOnDriveC;
+  complete = complete && MakeDirectories(system) &&
+             symlink((executable.substr(0, executable.rfind('/')) + "/reg").c_str(),
+                     (system + "/reg.exe").c_str()) == 0;
   for (const SampleImage& image : SampleImages())
     complete = complete && WriteWholeFile(screen + "/" + image.name, image.bytes);
   if (complete && rename(staging.c_str(), drive_c.c_str()) == 0) return;
@@ -70,6 +77,8 @@ void CreateDriveC(const std::string& prefix) {
 }
 
 }  // namespace
+
+std::string SystemFolder() { return PrefixDirectory() + "/drive_c" + kSystemFolderOnDriveC; }
 
 const std::string& PrefixDirectory() {
   // Read afresh on every call so that tests can switch prefixes; the prefix

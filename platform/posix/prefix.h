@@ -11,6 +11,10 @@ namespace platform {
 // lock-screen images in drive_c/Windows/Web/Screen. No trailing slash.
 const std::string& PrefixDirectory();
 
+// The host path of the system folder, C:\Windows\System32. A new prefix's
+// holds reg.exe, a link to the `reg` beside the executable that made it.
+std::string SystemFolder();
+
 }  // namespace platform
 
 #endif  // TARNWELL_PLATFORM_POSIX_PREFIX_H_

@@ -12,6 +12,7 @@
 #include "platform/posix/full_path.h"
 #include "platform/posix/locale_fields.h"
 #include "platform/posix/posix_platform.h"
+#include "platform/posix/prefix.h"
 #include "platform/posix/system_call.h"
 
 namespace platform {
@@ -35,7 +36,7 @@ std::string PosixPlatform::CurrentDirectory() {
   return current;
 }
 
-bool PosixPlatform::IsLeadByte(unsigned char) { return false; }
+std::string PosixPlatform::SystemDirectory() { return WindowsPath(SystemFolder()); }
 
 // ---------------------------------------------------------------- Clock
 

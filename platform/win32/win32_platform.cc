@@ -1,5 +1,7 @@
 // The real Windows behind the platform interface: each operation is one call
-// (or a short fixed sequence of calls) of the ANSI Windows API.
+// (or a short fixed sequence of calls) of the wide-character Windows API, its
+// texts converted from and to UTF-8 at the call. The ANSI API would turn every
+// character outside the system's code page into another.
 #include <windows.h>
 // shellapi.h needs windows.h first.
 #include <shellapi.h>
@@ -11,6 +13,9 @@
 #undef ReadFile
 #undef ShellExecute
 #undef WriteFile
+
+#include <algorithm>
+#include <cstring>
 
 #include "platform/platform.h"
 
@@ -25,6 +30,71 @@ HKEY ToHkey(RootKey root) {
 }
 
 HANDLE ToHandle(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
+
+// UTF-8 text as the wide API takes it, with a closing zero.
+class Wide {
+ public:
+  explicit Wide(const std::string& text) {
+    const int size = static_cast<int>(text.size());
+    const int units = size ? MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0) : 0;
+    units_.assign(static_cast<size_t>(units) + 1, L'\0');
+    if (units) MultiByteToWideChar(CP_UTF8, 0, text.data(), size, units_.data(), units);
+  }
+  operator const wchar_t*() const { return units_.data(); }
+  int length() const { return static_cast<int>(units_.size() - 1); }
+  // An empty text as none, for a parameter that may be left out.
+  const wchar_t* OrNull() const { return length() ? units_.data() : nullptr; }
+
+ private:
+  std::vector<wchar_t> units_;
+};
+
+// `units` UTF-16 units (up to a zero when `units` is -1) as UTF-8, or in `code_page`.
+std::string Narrow(const wchar_t* text, int units, UINT code_page = CP_UTF8, DWORD flags = 0,
+                   BOOL* used_default = nullptr) {
+  if (units == 0) return std::string();
+  const int size =
+      WideCharToMultiByte(code_page, flags, text, units, nullptr, 0, nullptr, used_default);
+  std::string narrow(static_cast<size_t>(size > 0 ? size : 0), '\0');
+  if (size > 0)
+    WideCharToMultiByte(code_page, flags, text, units, &narrow[0], size, nullptr, used_default);
+  if (units < 0 && !narrow.empty()) narrow.pop_back();  // the closing zero
+  return narrow;
+}
+
+bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
+// A value's type and data, texts in UTF-8, however much it grows between reads.
+LONG ReadValue(HKEY key, const wchar_t* name, DWORD* type, std::string* data) {
+  data->clear();
+  for (;;) {
+    DWORD size = static_cast<DWORD>(data->size());
+    LONG status = RegQueryValueExW(key, name, nullptr, type,
+                                   size ? reinterpret_cast<BYTE*>(&(*data)[0]) : nullptr, &size);
+    if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) return status;
+    if (status == ERROR_SUCCESS && size <= data->size()) {
+      data->resize(size);
+      break;
+    }
+    data->resize(size);
+  }
+  if (IsText(*type))
+    *data = Narrow(reinterpret_cast<const wchar_t*>(data->data()),
+                   static_cast<int>(data->size() / sizeof(wchar_t)));
+  return ERROR_SUCCESS;
+}
+
+// What a call that fills a buffer of `size` units gives: the text, or, when
+// the buffer was too small, the size it asks for.
+template <typename Call>
+std::string GrowingText(Call call) {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD length = call(buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length < buffer.size()) return Narrow(buffer.data(), static_cast<int>(length));
+    buffer.resize(std::max<size_t>(length + 1, buffer.size() * 2));
+  }
+}
 
 LCTYPE ToLocaleType(LocaleField field) {
   switch (field) {
@@ -53,21 +123,26 @@ class Win32Platform : public Platform {
   uint32_t OpenKey(RootKey root, const std::string& subkey, uint32_t access,
                    RegistryKey* key) override {
     HKEY opened = nullptr;
-    LONG status = RegOpenKeyExA(ToHkey(root), subkey.c_str(), 0, access, &opened);
+    LONG status = RegOpenKeyExW(ToHkey(root), Wide(subkey), 0, access, &opened);
     *key = status == ERROR_SUCCESS ? reinterpret_cast<RegistryKey>(opened) : 0;
     return static_cast<uint32_t>(status);
   }
 
   uint32_t QueryValue(RegistryKey key, const std::string& name, uint32_t* type, void* data,
                       uint32_t* size) override {
+    if (data && !size) return kErrorInvalidParameter;
     DWORD value_type = 0;
-    DWORD value_size = size ? *size : 0;
-    LONG status = RegQueryValueExA(reinterpret_cast<HKEY>(key), name.c_str(), nullptr,
-                                   type ? &value_type : nullptr, static_cast<BYTE*>(data),
-                                   size ? &value_size : nullptr);
+    std::string value;
+    const LONG status = ReadValue(reinterpret_cast<HKEY>(key), Wide(name), &value_type, &value);
+    if (status != ERROR_SUCCESS) return static_cast<uint32_t>(status);
     if (type) *type = value_type;
-    if (size) *size = value_size;
-    return static_cast<uint32_t>(status);
+    if (!size) return kErrorSuccess;
+    const bool fits = *size >= value.size();
+    *size = static_cast<uint32_t>(value.size());
+    if (!data) return kErrorSuccess;
+    if (!fits) return kErrorMoreData;
+    std::memcpy(data, value.data(), value.size());
+    return kErrorSuccess;
   }
 
   void CloseKey(RegistryKey key) override { RegCloseKey(reinterpret_cast<HKEY>(key)); }
@@ -75,24 +150,26 @@ class Win32Platform : public Platform {
   uintptr_t ShellExecute(const std::string& verb, const std::string& file,
                          const std::string& parameters, const std::string& directory,
                          int show_command) override {
-    HINSTANCE result = ShellExecuteA(nullptr, verb.c_str(), file.c_str(), parameters.c_str(),
-                                     directory.empty() ? nullptr : directory.c_str(), show_command);
+    HINSTANCE result = ShellExecuteW(nullptr, Wide(verb), Wide(file), Wide(parameters),
+                                     Wide(directory).OrNull(), show_command);
     return reinterpret_cast<uintptr_t>(result);
   }
 
   WaitedLaunch ShellExecuteAndWait(const std::string& verb, const std::string& file,
                                    const std::string& parameters, const std::string& directory,
                                    int show_command) override {
-    // As ShellExecuteA launches, with no error box, keeping the process.
-    SHELLEXECUTEINFOA launch = {};
+    // As ShellExecute launches, with no error box, keeping the process.
+    const Wide wide_verb(verb), wide_file(file), wide_parameters(parameters),
+        wide_directory(directory);
+    SHELLEXECUTEINFOW launch = {};
     launch.cbSize = sizeof launch;
     launch.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    launch.lpVerb = verb.c_str();
-    launch.lpFile = file.c_str();
-    launch.lpParameters = parameters.c_str();
-    launch.lpDirectory = directory.empty() ? nullptr : directory.c_str();
+    launch.lpVerb = wide_verb;
+    launch.lpFile = wide_file;
+    launch.lpParameters = wide_parameters;
+    launch.lpDirectory = wide_directory.OrNull();
     launch.nShow = show_command;
-    ShellExecuteExA(&launch);
+    ShellExecuteExW(&launch);
     WaitedLaunch waited;
     waited.shell_result = reinterpret_cast<uintptr_t>(launch.hInstApp);
     if (waited.shell_result <= kShellLastFailure || !launch.hProcess) return waited;
@@ -108,12 +185,12 @@ class Win32Platform : public Platform {
                                                 const std::vector<std::string>& masks) override {
     std::vector<std::vector<FoundFile>> found(masks.size());
     for (size_t i = 0; i < masks.size(); ++i) {
-      WIN32_FIND_DATAA entry;
-      HANDLE search = FindFirstFileA((prefix + masks[i]).c_str(), &entry);
+      WIN32_FIND_DATAW entry;
+      HANDLE search = FindFirstFileW(Wide(prefix + masks[i]), &entry);
       if (search == INVALID_HANDLE_VALUE) continue;
       do {
-        found[i].push_back(FoundFile{entry.cFileName, entry.dwFileAttributes});
-      } while (FindNextFileA(search, &entry));
+        found[i].push_back(FoundFile{Narrow(entry.cFileName, -1), entry.dwFileAttributes});
+      } while (FindNextFileW(search, &entry));
       FindClose(search);
     }
     return found;
@@ -121,7 +198,7 @@ class Win32Platform : public Platform {
 
   FileHandle OpenFile(const std::string& path, uint32_t access, uint32_t share,
                       uint32_t disposition) override {
-    HANDLE file = CreateFileA(path.c_str(), access, share, nullptr, disposition,
+    HANDLE file = CreateFileW(Wide(path), access, share, nullptr, disposition,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     return file == INVALID_HANDLE_VALUE ? kInvalidFile : reinterpret_cast<FileHandle>(file);
   }
@@ -153,68 +230,91 @@ class Win32Platform : public Platform {
     return true;
   }
 
+  bool FlushFile(FileHandle file) override { return FlushFileBuffers(ToHandle(file)); }
+
+  std::string FinalPath(FileHandle file) override {
+    std::string path = GrowingText([&](wchar_t* buffer, DWORD size) {
+      return GetFinalPathNameByHandleW(ToHandle(file), buffer, size,
+                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    });
+    // The system gives "\\?\C:\..." or "\\?\UNC\server\...": the prefix goes
+    // where the path is short enough to need none.
+    const std::string long_prefix = "\\\\?\\", long_unc_prefix = long_prefix + "UNC\\";
+    std::string shorter = path;
+    if (path.compare(0, long_unc_prefix.size(), long_unc_prefix) == 0)
+      shorter = "\\\\" + path.substr(long_unc_prefix.size());
+    else if (path.compare(0, long_prefix.size(), long_prefix) == 0)
+      shorter = path.substr(long_prefix.size());
+    return Wide(shorter).length() < MAX_PATH ? shorter : path;
+  }
+
   void CloseFile(FileHandle file) override { CloseHandle(ToHandle(file)); }
 
-  bool DeleteFile(const std::string& path) override { return DeleteFileA(path.c_str()); }
+  bool DeleteFile(const std::string& path) override { return DeleteFileW(Wide(path)); }
 
   bool ReplaceFile(const std::string& from, const std::string& to) override {
-    return MoveFileExA(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    return MoveFileExW(Wide(from), Wide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   }
 
   uint32_t LastError() override { return GetLastError(); }
 
   std::string ErrorText(uint32_t code) override {
-    char buffer[1024];
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, code, 0, buffer, sizeof buffer, nullptr);
-    return std::string(buffer, length);
+    wchar_t buffer[1024];
+    DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                       buffer, sizeof buffer / sizeof *buffer, nullptr);
+    return Narrow(buffer, static_cast<int>(length));
   }
 
   bool GetAttributes(const std::string& path, uint32_t* attributes) override {
-    DWORD value = GetFileAttributesA(path.c_str());
+    DWORD value = GetFileAttributesW(Wide(path));
     if (value == INVALID_FILE_ATTRIBUTES) return false;
     *attributes = value;
     return true;
   }
 
   std::string FullPath(const std::string& path) override {
-    char buffer[MAX_PATH];
-    DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
-    if (length == 0) return std::string();
-    if (length < sizeof buffer) return std::string(buffer, length);
-    std::string longer(length, '\0');
-    length = GetFullPathNameA(path.c_str(), length, &longer[0], nullptr);
-    longer.resize(length < longer.size() ? length : 0);
-    return longer;
+    const Wide wide_path(path);
+    return GrowingText([&](wchar_t* buffer, DWORD size) {
+      return GetFullPathNameW(wide_path, size, buffer, nullptr);
+    });
   }
 
   std::string CurrentDirectory() override {
-    char buffer[MAX_PATH];
-    DWORD length = GetCurrentDirectoryA(sizeof buffer, buffer);
-    if (length < sizeof buffer) return std::string(buffer, length);
-    std::string longer(length, '\0');
-    length = GetCurrentDirectoryA(length, &longer[0]);
-    longer.resize(length < longer.size() ? length : 0);
-    return longer;
+    return GrowingText(
+        [](wchar_t* buffer, DWORD size) { return GetCurrentDirectoryW(size, buffer); });
   }
 
-  bool IsLeadByte(unsigned char byte) override { return IsDBCSLeadByte(byte); }
+  std::string SystemDirectory() override {
+    return GrowingText([](wchar_t* buffer, DWORD size) {
+      return static_cast<DWORD>(GetSystemDirectoryW(buffer, size));
+    });
+  }
 
   bool ClearReadOnly(const std::string& path) override {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    const Wide wide_path(path);
+    DWORD attributes = GetFileAttributesW(wide_path);
     return attributes != INVALID_FILE_ATTRIBUTES &&
-           SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+           SetFileAttributesW(wide_path, attributes & ~FILE_ATTRIBUTE_READONLY);
   }
 
-  std::string AnsiToUtf16le(const std::string& text) override {
-    if (text.empty()) return std::string();
-    const int size = static_cast<int>(text.size());
-    const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  std::string ToUtf16le(const std::string& text) override {
     // Windows runs little-endian: the units are written in byte order.
-    std::string bytes(static_cast<size_t>(units) * sizeof(WCHAR), '\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), size, reinterpret_cast<WCHAR*>(&bytes[0]), units);
-    return bytes;
+    const Wide wide(text);
+    return std::string(reinterpret_cast<const char*>(static_cast<const wchar_t*>(wide)),
+                       static_cast<size_t>(wide.length()) * sizeof(wchar_t));
+  }
+
+  bool ToAnsi(const std::string& text, std::string* ansi) override {
+    // UTF-8 as the system's code page takes no conversion, nor the flags below.
+    if (GetACP() == CP_UTF8) {
+      *ansi = text;
+      return true;
+    }
+    const Wide wide(text);
+    BOOL used_default = FALSE;
+    *ansi = Narrow(wide, wide.length(), CP_ACP, WC_NO_BEST_FIT_CHARS, &used_default);
+    return !used_default;
   }
 
   LocalTime Now() override {
@@ -231,10 +331,11 @@ class Win32Platform : public Platform {
   }
 
   bool LocaleText(LocaleField field, std::string* text) override {
-    char buffer[256];
-    int length = GetLocaleInfoA(GetThreadLocale(), ToLocaleType(field), buffer, sizeof buffer);
+    wchar_t buffer[256];
+    int length = GetLocaleInfoW(GetThreadLocale(), ToLocaleType(field), buffer,
+                                sizeof buffer / sizeof *buffer);
     if (length <= 0) return false;
-    text->assign(buffer, length - 1);  // without the terminating zero
+    *text = Narrow(buffer, length - 1);  // without the terminating zero
     return true;
   }
 
@@ -261,12 +362,11 @@ class Win32Platform : public Platform {
     return true;
   }
 
-  std::string CommandLine() override { return GetCommandLineA(); }
+  std::string CommandLine() override { return Narrow(GetCommandLineW(), -1); }
 
   std::string ModuleFileName() override {
-    char buffer[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-    return std::string(buffer, length < sizeof buffer ? length : 0);
+    return GrowingText(
+        [](wchar_t* buffer, DWORD size) { return GetModuleFileNameW(nullptr, buffer, size); });
   }
 
   uintptr_t CodeOffset(const void* address) override {
@@ -275,8 +375,8 @@ class Win32Platform : public Platform {
   }
 
   void WriteStandardError(const std::string& text) override {
-    std::string oem(text);
-    if (!oem.empty()) CharToOemBuffA(text.data(), &oem[0], static_cast<DWORD>(oem.size()));
+    const Wide wide(text);
+    const std::string oem = Narrow(wide, wide.length(), CP_OEMCP);
     DWORD written = 0;
     ::WriteFile(GetStdHandle(STD_ERROR_HANDLE), oem.data(), static_cast<DWORD>(oem.size()),
                 &written, nullptr);

@@ -18,12 +18,21 @@ WRITE_ERRORS = [b"Write registry value error: " + (key + name).encode() for key,
 NONE_SET = [None] * 4
 NUMBERS = [("REG_DWORD", "0x1"), ("REG_DWORD", "0x0"), ("REG_DWORD", "0x0")]  # set with an image
 NATIVE = targets.TARGET_NAME == "native"
+ANSI = "utf-8" if NATIVE else "cp1252"  # the runs' code page, unless a row sets another
 
 
 def apply_launches(image):  # the reg arguments that set an image
     data = [("REG_SZ", image), ("REG_DWORD", "1"), ("REG_DWORD", "0"), ("REG_DWORD", "0")]
     return sorted(("ADD", key, "/V", name, "/T", kind, "/D", value, "/F")
                   for (key, name), (kind, value) in zip(VALUES, data))
+
+
+def utf16(text):  # UTF-8 bytes in the UTF-16LE form, which every code page reads alike
+    return b"\xff\xfe" + text.decode().encode("utf-16-le")
+
+
+def unescape(text):  # a registry-editor quoted text's content
+    return re.sub(r"\\(.)", lambda m: {"n": "\n", "r": "\r", "0": "\0"}.get(m[1], m[1]), text)
 
 
 def stamp(moment):
@@ -81,19 +90,25 @@ class ScenarioTest(unittest.TestCase):
             self.assertRegex(line, b"^(%s)  [^\r\n]*\r\n$" % stamps)
         return [line.partition(b"  ")[2][:-2] for line in lines]
 
-    def import_reg(self, data):
-        path = self.target.windows_path(self.write(self.target.root + "/i.reg", data))
-        self.target.reg("import", path, check=True)
+    def import_reg(self, data):  # ASCII as it is, other UTF-8 text in the UTF-16LE form
+        path = self.write(self.target.root + "/i.reg", data if data.isascii() else utf16(data))
+        self.target.reg("import", self.target.windows_path(path), check=True)
 
     def set_setting(self, name, data, kind="REG_SZ", view="/reg:32"):
         self.target.reg("add", SETTINGS, "/v", name, "/t", kind, "/d", data, "/f", view, check=True)
 
-    def values(self, key):  # {name: (type, data)} as the registry tool prints them, in one run
-        done = self.target.reg("query", key)  # the key listed, or said to be missing
-        self.assertTrue(done.returncode == 0 or b"Unable to find" in done.stdout, done.evidence)
-        lines = done.stdout.decode("latin-1").splitlines()
-        fields = (line.strip().split("    ", 2) + [""] for line in lines)
-        return {f[0].lower(): tuple(f[1:3]) for f in fields}
+    def values(self, key):
+        """{name: (type, data)} of the key's own values, from one export, which keeps every
+        character: a text or number as a query prints it, any other type as exported."""
+        path = self.target.root + "/values.reg"
+        done = self.target.reg("export", key, self.target.windows_path(path), "/y")
+        if done.returncode:  # only a missing key
+            self.assertIn(b"Unable to find", done.stdout + done.stderr, done.evidence)
+            return {}
+        key_section = re.sub(r"\\\r\n *", "", self.read(path).decode("utf-16")).split("\r\n[")[1]
+        return {unescape(name).lower(): ("REG_SZ", unescape(data[1:-1])) if data.startswith('"') else
+                ("REG_DWORD", hex(int(data[6:], 16))) if data.startswith("dword:") else (data,)
+                for name, data in re.findall(r'^"((?:[^"\\]|\\.)*)"=(.*)\r$', key_section, re.M)}
 
     def policy_values(self):  # one run for each key
         found = {key: self.values(key) for key in (POLICY, CREATIVE)}

@@ -2,7 +2,8 @@
 
 import os
 
-from scenario import CREATIVE, NONE_SET, POLICY, VALUES, ScenarioTest
+from scenario import (ANSI, CREATIVE, NATIVE, NONE_SET, POLICY, VALUES, WRITE_ERRORS, ScenarioTest,
+                      utf16)
 
 VERSION = b"Windows Registry Editor Version 5.00\r\n"
 POLICY_LINE = b"[HKEY_LOCAL_MACHINE\\" + POLICY[5:].encode() + b"]"
@@ -25,9 +26,6 @@ def as_hex(text, kind=1):
     return IMAGE + b"hex(%d):" % kind + b",".join(b"%02x" % c for c in text)
 
 
-def utf16(ansi):
-    return b"\xff\xfe" + ansi.decode("ascii").encode("utf-16-le")
-
 
 class BackupTest(ScenarioTest):
     def test_bytes_of_the_backup(self):
@@ -49,6 +47,7 @@ class BackupTest(ScenarioTest):
                 [as_hex(b"C:\\a\0", 2), NO_CHANGE + b"dword:ffffffff", NO_LOCK + b'"1"'],
                 [FLAGS + b"hex:01,00,00,00"], {}),
             "a caret": ([IMAGE + b'"^"'], [FLAGS + b"dword:80000000"], {}),
+            "within the code page": ([IMAGE + '"C:\\\\café.jpg"'.encode()], [], None),
             "only the user key": (None, [zero], {3: FLAGS + b"dword:00000000"}),
             "read errors": ([A_JPG, NO_CHANGE + b"hex(4):01,00,00,00,00",
                              NO_LOCK + b"dword:00000001"], [FLAGS + b"hex(4):00,00,00,00,00"],
@@ -65,8 +64,8 @@ class BackupTest(ScenarioTest):
                 lines = {0: policy[0]} if lines is None else lines
                 expected = reg_file([lines.get(i, DELETIONS[i]) for i in range(3)],
                                     [lines.get(3, DELETIONS[3])], VERSION)
-                self.assertEqual(self.read(self.path("reg.dat")),
-                                 utf16(expected) if "control" in case else expected)
+                self.assertEqual(self.read(self.path("reg.dat")), utf16(expected) if "control" in
+                                 case else expected.decode().encode(ANSI))
                 errors = [b"Registry read error: \\" + key[5:].encode() for key, _ in VALUES[::3]]
                 self.assertEqual(self.log(), errors if "errors" in case else None)
                 for name in os.listdir(self.scratch):
@@ -75,21 +74,27 @@ class BackupTest(ScenarioTest):
 
 class RestoreTest(ScenarioTest):
     def test_uninstall_brings_back_what_install_saw_and_the_backup_is_kept(self):
-        odd = "C:\\x \"q\" \\\\caf\u00e9\r\n\u00c4\x01.jpg\0"  # of the UTF-16LE form
-        odd = odd.encode("utf-8" if self.target.name == "native" else "cp1252")
-        os.mkdir(self.path("with  blanks"))
-        for path, policy in [(self.path("with  blanks"), [A_JPG, NO_LOCK + b"dword:1"]),
-                             ("with  blanks", [as_hex(odd)])]:  # relative to the current directory
-            with self.subTest(path=path):
+        odd = "C:\\x \"q\" \\\\caf\u00e9\r\n\u00c4\x01.jpg\0".encode(ANSI)  # of the UTF-16LE form
+        blanks = self.path("with  blanks")
+        kanji = '"C:\\\\表\\\\a.jpg"'  # 表 is 95 5C in code page 932: a trail byte like a backslash
+        os.mkdir(blanks)
+        for path, policy, env in [
+                (blanks, [A_JPG, NO_LOCK + b"dword:1"], {}),
+                ("with  blanks", [as_hex(odd)], {}),  # relative to the current directory
+                (blanks, [IMAGE + '"C:\\\\users\\\\Дмитрий\\\\桜 🌸.jpg"'.encode()], {}),
+                (blanks, [IMAGE + kanji.encode()], {"LC_ALL": "ja_JP.UTF-8"})]:
+            with self.subTest(path=path, policy=policy):
                 self.set_setting("Path", self.target.windows_path(path) if "/" in path else path)
                 self.import_reg(reg_file(policy, [FLAGS + b"dword:0000001a"]))
                 before = self.policy_values()
-                self.run_tarnwell("/install")
+                self.run_tarnwell("/install", env=env)
                 first = self.read(self.path("with  blanks", "reg.dat"))
+                if env:
+                    self.assertIn(kanji.encode("utf-8" if NATIVE else "cp932"), first)
                 self.run_tarnwell()
                 self.assertNotEqual(self.policy_values(), before)
                 self.target.launches()  # only the import's matter here
-                self.run_tarnwell("/uninstall")
+                self.run_tarnwell("/uninstall", env=env)
                 self.assertEqual(self.policy_values(), before)
                 self.assert_launched([("IMPORT", self.scratch_win + "\\with  blanks\\reg.dat")])
                 self.run_tarnwell()
@@ -100,9 +105,13 @@ class RestoreTest(ScenarioTest):
     def test_import_reads_the_file_that_was_checked_and_is_waited_for(self):
         self.import_reg(reg_file([A_JPG, NO_LOCK + b"dword:1"], [FLAGS + b"dword:0000001a"]))
         before = self.policy_values()
+        link = self.target.windows_path(self.target.root + "/link")  # to the product folder
+        os.symlink(self.scratch, self.target.root + "/link")
+        self.set_setting("Path", link)
         self.run_tarnwell("/install")
         backup, report = self.read(self.path("reg.dat")), self.target.root + "/race"
-        error = [b"Import registry file error: %s\\reg.dat" % self.scratch_win.encode()]
+        error = [b"Import registry file error: %s\\reg.dat" % link.encode()]
+        imported = (self.scratch_win + "\\reg.dat").encode()  # the file itself, not the link
         # How reg.dat is raced while the import runs: the racer's report (each row
         # writes its own), the log (only the last row's makes one).
         cases = {way: ([b"%s refused %d" % (way.encode(), status), b"import 0"], None)
@@ -117,20 +126,26 @@ class RestoreTest(ScenarioTest):
                     self.run_tarnwell("/uninstall", env=dict(env, TARNWELL_RACE=way),
                                       then=lambda: ended.append(self.policy_values()))
                     self.assertEqual(ended, [NONE_SET if log else before])
-                    self.assertEqual(self.read(report).split(b"\r\n"), raced)
+                    self.assertEqual(self.read(report).split(b"\r\n"), [imported] + raced)
                     self.assertEqual(self.log(), log)
                     self.assertEqual(self.read(self.path("reg.dat")), backup)
                     self.assertNotIn("x", self.values(r"HKLM\SOFTWARE\Planted"))
 
-    def test_leftover_temporary_file_gives_way_and_a_refused_import_is_logged(self):
+    def test_leftover_temporary_file_gives_way_and_only_the_system_reg_is_launched(self):
         tmp = self.write(self.path("reg.dat.tmp"))
         self.target.set_attributes(tmp, hidden=True, system=True, readonly=True)
         self.run_tarnwell("/install")
         self.assertEqual(os.listdir(self.scratch), ["reg.dat"])
-        self.target.refuse_launches()
-        self.run_tarnwell("/uninstall")
-        self.assertEqual(self.log(), [b"Import registry file error: %s\\reg.dat" %
-                                      self.scratch_win.encode()])
+        self.target.refuse_launches()  # the system's reg.exe is gone; others stand in its place
+        for directory in (os.path.dirname(self.target.program), self.scratch):
+            self.target.plant_reg(directory)
+        report = self.target.root + "/race"
+        env = {"TARNWELL_RACE": "fail", "TARNWELL_RACE_REPORT": self.target.windows_path(report)}
+        self.run_tarnwell(env=env)
+        self.run_tarnwell("/uninstall", env=env)
+        self.assertEqual(self.log(), WRITE_ERRORS + [b"Import registry file error: %s\\reg.dat" %
+                                                     self.scratch_win.encode()])
+        self.assertFalse(os.path.exists(report))
 
 
 class BackupCheckTest(ScenarioTest):

@@ -88,6 +88,9 @@ class Target:
     def launches(self):  # None: unseen
         return None
 
+    def plant_reg(self, directory):  # someone else's reg.exe: with TARNWELL_RACE=fail it reports
+        shutil.copy(self.racing_reg_program, os.path.join(directory, "reg.exe"))
+
     def set_attributes(self, path, hidden=False, system=False, readonly=False):
         """As Wine keeps them: hidden and system in an extended attribute."""
         if hidden or system:
@@ -106,9 +109,10 @@ class Target:
 
 
 class NativeTarget(Target):
-    """The native build as a copy named "lumen", beside a `reg` that records its launches."""
+    """The native build as a copy named "lumen"; the system folder's reg.exe records launches."""
 
     name, module = "native", "lumen"
+    racing_reg_program = _bin("native", "racing_reg")
 
     def __init__(self):
         super().__init__()
@@ -118,11 +122,10 @@ class NativeTarget(Target):
         self.records = self.root + "/bin/launches"
         os.makedirs(self.records)
         self.program = shutil.copy(_bin("native", "tarnwell"), self.root + "/bin/lumen")
-        self.recorder = self.root + "/bin/reg"
-        self._record_launches_of(self.reg_argv[0])
-        path = [p for p in os.environ["PATH"].split(":") if not os.path.exists(p + "/reg")]
-        self.env = _own_env(self.root + "/home", TARNWELL_PREFIX=self.prefix, PATH=":".join(path))
+        self.env = _own_env(self.root + "/home", TARNWELL_PREFIX=self.prefix)
         self.reg("query", "HKLM")  # lays out the fresh prefix
+        self.recorder = os.path.join(self.drive_c, "Windows", "System32", "reg.exe")
+        self._record_launches_of(self.reg_argv[0])
         self.stock = os.path.join(self.drive_c, "Windows", "Web", "Screen")
 
     def run(self, *args, cwd=None, env=None, **options):
@@ -141,11 +144,12 @@ class NativeTarget(Target):
             os.remove(f.name)
         return sorted(found)
 
-    def _record_launches_of(self, program):
-        with open(self.recorder, "w") as f:
+    def _record_launches_of(self, program):  # in place of the link to reg, never through it
+        with open(self.recorder + ".new", "w") as f:
             f.write('#!/bin/sh\nprintf "%%s\\0" "$@" >"$(mktemp %s/XXXXXX)"\nexec %s "$@"\n' %
                     (shlex.quote(self.records), shlex.quote(program)))
-        os.chmod(self.recorder, 0o755)
+        os.chmod(f.name, 0o755)
+        os.replace(f.name, self.recorder)
 
     def refuse_launches(self):
         os.remove(self.recorder)
@@ -153,8 +157,8 @@ class NativeTarget(Target):
     @contextlib.contextmanager
     def racing_reg(self):
         """Launches start the racing reg, which imports through the stand-in."""
-        self._record_launches_of(_bin("native", "racing_reg"))
-        yield {"TARNWELL_REAL_REG": "reg"}
+        self._record_launches_of(self.racing_reg_program)
+        yield {"TARNWELL_REAL_REG": self.windows_path(self.reg_argv[0])}
         self._record_launches_of(self.reg_argv[0])
 
     @contextlib.contextmanager
@@ -163,12 +167,17 @@ class NativeTarget(Target):
             yield fcntl.flock(held, fcntl.LOCK_SH if share_read else fcntl.LOCK_EX)
 
 
+# A reg.exe of a test's own runs in place of Wine's, which still runs where there is none; the
+# harness's own registry commands take Wine's.
+_OVERRIDES = "mscoree,mshtml,winemenubuilder.exe,explorer.exe=;reg.exe="
+
+
 def _wine_env(prefix):
     # Without a display explorer.exe can only fail to start. TMPDIR holds the server's socket,
     # named by the prefix's inode, which a later prefix may reuse: a folder for each prefix.
     os.makedirs(tmp := os.path.join(os.path.dirname(prefix), "tmp"), exist_ok=True)
     env = _own_env(os.path.dirname(tmp) + "/home", WINEPREFIX=prefix, TMPDIR=tmp,
-                   WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe,explorer.exe=")
+                   WINEDLLOVERRIDES=_OVERRIDES + "n,b")
     return {name: value for name, value in env.items() if "DISPLAY" not in name}
 
 
@@ -213,8 +222,10 @@ def _shipped_exe(directory):
 
 class WineTarget(Target):
     name, module, system_dirs = "wine", "tarnwell.exe", ["system32"]
+    racing_reg_program = _bin("win64", "racing_reg.exe")
     # By its path: "reg" alone takes a start.exe, whose ShellExecuteEx now and then fails.
-    reg_argv = _WINE + ["C:\\windows\\system32\\reg.exe"]
+    reg_argv = ["env", "WINEDLLOVERRIDES=" + _OVERRIDES + "b"] + _WINE + [
+        "C:\\windows\\system32\\reg.exe"]
 
     def __init__(self):
         super().__init__()
@@ -223,8 +234,8 @@ class WineTarget(Target):
             dir=os.path.dirname(os.path.dirname(template)), prefix="tarnwell-wine-"), "prefix")
         _copy_prefix(template, self.prefix)
         self.drive_c = os.path.join(self.prefix, "drive_c")
-        self.program = (_shipped_exe(self.root) if self.name == "win32" else
-                        _bin("win64", "tarnwell.exe"))
+        self.program = (_shipped_exe(self.root) if self.name == "win32" else  # in a folder of
+                        shutil.copy(_bin("win64", "tarnwell.exe"), self.root))  # the test's own
         self.env = _wine_env(self.prefix)
         self.stock = os.path.join(self.drive_c, "windows", "Web", "Screen")
         self._runs = []
@@ -258,8 +269,7 @@ class WineTarget(Target):
             os.rename(directory + "/reg.exe", directory + "/realreg.exe")  # a link: never written
             width = "win32" if directory.endswith("syswow64") else "win64"
             shutil.copy(_bin(width, "racing_reg.exe"), directory + "/reg.exe")
-        yield {"TARNWELL_REAL_REG": "realreg.exe",  # rather than Wine's own reg.exe
-               "WINEDLLOVERRIDES": self.env["WINEDLLOVERRIDES"] + ";reg.exe=n"}
+        yield {"TARNWELL_REAL_REG": "realreg.exe"}  # Wine's own, moved
         for directory in directories:
             os.replace(directory + "/realreg.exe", directory + "/reg.exe")
 
@@ -273,6 +283,7 @@ class Win32Target(WineTarget):
     """The release archive's program, which finds syswow64's reg.exe."""
 
     name, system_dirs = "win32", ["syswow64", "system32"]
+    racing_reg_program = _bin("win32", "racing_reg.exe")
 
 
 if __name__ == "__main__":  # the fixture, after a run killed before its cleanup too

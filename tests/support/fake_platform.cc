@@ -36,11 +36,6 @@ bool FakePlatform::WriteFile(platform::FileHandle file, const void* data, uint32
   return Fail(platform::kErrorDiskFull);
 }
 
-bool FakePlatform::IsLeadByte(unsigned char byte) {
-  // Code page 932's lead bytes.
-  return double_byte && ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC));
-}
-
 bool FakePlatform::LocaleText(platform::LocaleField field, std::string* text) {
   if (out_of_memory) throw std::bad_alloc();
   auto found = locale.find(field);

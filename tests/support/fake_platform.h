@@ -1,6 +1,6 @@
 // The emulated Windows with the parts the program's unit tests set: an
-// in-memory registry that records how keys are opened, the locale, the code
-// page, the random seeds, WOW64, and writes that fail.
+// in-memory registry that records how keys are opened, the locale, the random
+// seeds, WOW64, and writes that fail.
 #ifndef TARNWELL_TESTS_SUPPORT_FAKE_PLATFORM_H_
 #define TARNWELL_TESTS_SUPPORT_FAKE_PLATFORM_H_
 
@@ -37,7 +37,6 @@ class FakePlatform : public platform::PosixPlatform {
   std::optional<uint64_t> performance_counter = 1;
   uint32_t tick_count = 0;
   std::optional<bool> wow64;  // empty: IsWow64Process is absent
-  bool double_byte = false;   // when true, the ANSI code page is 932
   // Writes move half their data and fail as on a full disk.
   bool fail_writes = false;
   bool fail_replace = false;
@@ -46,6 +45,7 @@ class FakePlatform : public platform::PosixPlatform {
   // When set, every launch returns it and starts nothing, so that a waited
   // launch has no process to wait for.
   uintptr_t shell_result = 0;
+  std::vector<std::string> launched_files;  // the file of each launch, in turn
 
   uint32_t OpenKey(platform::RootKey root, const std::string& subkey, uint32_t access,
                    platform::RegistryKey* key) override;
@@ -56,6 +56,7 @@ class FakePlatform : public platform::PosixPlatform {
   uintptr_t ShellExecute(const std::string& verb, const std::string& file,
                          const std::string& parameters, const std::string& directory,
                          int show_command) override {
+    launched_files.push_back(file);
     return shell_result
                ? shell_result
                : PosixPlatform::ShellExecute(verb, file, parameters, directory, show_command);
@@ -64,6 +65,7 @@ class FakePlatform : public platform::PosixPlatform {
                                              const std::string& parameters,
                                              const std::string& directory,
                                              int show_command) override {
+    launched_files.push_back(file);
     return shell_result ? platform::WaitedLaunch{shell_result, false, 0}
                         : PosixPlatform::ShellExecuteAndWait(verb, file, parameters, directory,
                                                              show_command);
@@ -74,7 +76,6 @@ class FakePlatform : public platform::PosixPlatform {
     return fail_replace ? Fail(platform::kErrorAccessDenied) : PosixPlatform::ReplaceFile(from, to);
   }
   uint32_t LastError() override { return last_error_ ? last_error_ : PosixPlatform::LastError(); }
-  bool IsLeadByte(unsigned char byte) override;
   bool LocaleText(platform::LocaleField field, std::string* text) override;
   bool PerformanceCounter(uint64_t* count) override;
   uint32_t TickCount() override { return tick_count; }

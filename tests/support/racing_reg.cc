@@ -3,9 +3,11 @@
 // its own in place of `file` in the way TARNWELL_RACE names: "rewrite",
 // "rename" (another file over it) or "recreate" (delete it, make it anew).
 // Then the real reg (TARNWELL_REAL_REG, found as the shell finds reg.exe)
-// imports `file`, and its status is this one's; "fail" imports nothing and
-// ends with 1. The file TARNWELL_RACE_REPORT tells "<way> refused <status
-// code>" or "<way> done", then "import <status>".
+// imports `file`, and its status is this one's; "fail", or a start for
+// anything but one import, imports nothing and ends with 1. The file
+// TARNWELL_RACE_REPORT tells the file it was given (empty for another start),
+// then "<way> refused <status code>" or "<way> done" and "import <status>",
+// or "fail".
 #include <cstdlib>
 #include <string>
 
@@ -50,11 +52,11 @@ uint32_t Race(const std::string& way, const std::string& file) {
 
 int main(int argc, char** argv) {
   const char* way = std::getenv("TARNWELL_RACE");
-  if (argc != 3 || !way) return 2;
-  const std::string file = argv[2];
-  std::string report = way;
+  if (!way) return 2;
+  const std::string file = argc == 3 ? argv[2] : "";
+  std::string report = file + "\r\n" + (file.empty() ? "fail" : way);
   int status = 1;
-  if (report != "fail") {
+  if (!file.empty() && std::string(way) != "fail") {
     const uint32_t refusal = Race(way, file);
     report += refusal ? " refused " + std::to_string(refusal) : " done";
     const platform::WaitedLaunch import =
