@@ -84,8 +84,8 @@ LONG ReadValue(HKEY key, const wchar_t* name, DWORD* type, std::string* data) {
   return ERROR_SUCCESS;
 }
 
-// What a call that fills a buffer of `size` units gives: the text, or, when
-// the buffer was too small, the size it asks for.
+// The text that `call(buffer, size)` writes: it returns the text's length,
+// or at least `size` when the buffer is too small, which then grows.
 template <typename Call>
 std::string GrowingText(Call call) {
   std::vector<wchar_t> buffer(MAX_PATH);

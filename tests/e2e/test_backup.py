@@ -26,7 +26,6 @@ def as_hex(text, kind=1):
     return IMAGE + b"hex(%d):" % kind + b",".join(b"%02x" % c for c in text)
 
 
-
 class BackupTest(ScenarioTest):
     def test_bytes_of_the_backup(self):
         controls = ["C:\\a\x01.jpg", "C:\\b\x1f.jpg"]  # the lowest and highest control codes
