@@ -1,5 +1,5 @@
-// The floor of a run without arguments: the same four elevated reg.exe
-// launches, with the same parameters, and nothing else. Built with the
+// The floor of a run without arguments: the same four elevated launches of
+// the system folder's reg.exe, with the same parameters, and nothing else. Built with the
 // toolchain and flags of the tarnwell it is measured against.
 //
 //     floor IMAGE-PATH
@@ -24,12 +24,19 @@ int main(int argc, char** argv) {
       "ADD \"HKCU\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Lock Screen\\Creative\" /V "
       "LockImageFlags /T REG_DWORD /D 0 /F",
   };
+#ifdef _WIN32
+  char system[MAX_PATH];
+  const std::string reg =
+      std::string(system, GetSystemDirectoryA(system, sizeof system)) + "\\reg.exe";
+#else
+  const std::string reg = platform::RealPlatform().SystemDirectory() + "\\reg.exe";
+#endif
   for (const std::string& launch : parameters) {
 #ifdef _WIN32
-    ShellExecuteA(nullptr, "runas", "reg.exe", launch.c_str(), nullptr, SW_HIDE);
+    ShellExecuteA(nullptr, "runas", reg.c_str(), launch.c_str(), nullptr, SW_HIDE);
 #else
     // As the native platform launches reg: the same operation.
-    platform::RealPlatform().ShellExecute("runas", "reg.exe", launch, "", platform::kShowHidden);
+    platform::RealPlatform().ShellExecute("runas", reg, launch, "", platform::kShowHidden);
 #endif
   }
   return 0;

@@ -7,8 +7,9 @@
 namespace platform {
 
 // TARNWELL_PREFIX when set, else $XDG_DATA_HOME/tarnwell, else
-// ~/.local/share/tarnwell. Created on first use, with drive_c and the stock
-// lock-screen images in drive_c/Windows/Web/Screen. No trailing slash.
+// ~/.local/share/tarnwell. Created on first use, with drive_c, the stock
+// lock-screen images in drive_c/Windows/Web/Screen and the system folder
+// below. No trailing slash.
 const std::string& PrefixDirectory();
 
 // The host path of the system folder, C:\Windows\System32. A new prefix's
