@@ -21,10 +21,8 @@
 //   gives the size needed.
 // - Registry operations return a Windows status code. The file and path
 //   operations (OpenFile to ReplaceFile, and GetAttributes) fail with false or
-//   kInvalidFile and leave the failure's status code in LastError(). OpenFile
-//   also reports success there: kErrorAlreadyExists when kCreateAlways or
-//   kOpenAlways found the file, else kErrorSuccess. What any other operation
-//   leaves in LastError() is unspecified.
+//   kInvalidFile and leave the failure's status code in LastError(). What any
+//   other operation leaves in LastError() is unspecified.
 // - No file handle shares deletion. While a handle to a file is open, an
 //   open that its sharing excludes, DeleteFile and ReplaceFile of the file
 //   fail with kErrorSharingViolation, and ReplaceFile over it with
@@ -98,7 +96,6 @@ constexpr FileHandle kInvalidFile = -1;
 // access is kGenericRead, kGenericWrite or both.
 constexpr uint32_t kShareNone = 0;
 constexpr uint32_t kShareRead = 1;
-constexpr uint32_t kCreateNew = 1;
 constexpr uint32_t kCreateAlways = 2;
 constexpr uint32_t kOpenExisting = 3;
 constexpr uint32_t kOpenAlways = 4;

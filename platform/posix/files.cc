@@ -66,9 +66,6 @@ FileHandle PosixPlatform::OpenFile(const std::string& path, uint32_t access, uin
   bool writing = access & kGenericWrite;
   int flags = O_CLOEXEC | (reading && writing ? O_RDWR : writing ? O_WRONLY : O_RDONLY);
   switch (disposition) {
-    case kCreateNew:
-      flags |= O_CREAT | O_EXCL;
-      break;
     case kCreateAlways:
       flags |= O_CREAT;  // truncated once the lock is held
       break;
@@ -81,14 +78,12 @@ FileHandle PosixPlatform::OpenFile(const std::string& path, uint32_t access, uin
       SetLastError(kErrorInvalidParameter);
       return kInvalidFile;
   }
-  struct stat st;
-  bool existed =
-      (disposition == kCreateAlways || disposition == kOpenAlways) && stat(host.c_str(), &st) == 0;
   int fd = open(host.c_str(), flags, 0666);
   if (fd < 0) {
     FailWithErrno(host);
     return kInvalidFile;
   }
+  struct stat st;
   if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) return RefuseOpen(fd, kErrorAccessDenied);
   // Root may write anywhere; Windows refuses to write a read-only file.
   if ((writing || disposition == kCreateAlways || disposition == kOpenAlways) &&
@@ -105,8 +100,6 @@ FileHandle PosixPlatform::OpenFile(const std::string& path, uint32_t access, uin
   }
   if (disposition == kCreateAlways && ftruncate(fd, 0) != 0)
     return RefuseOpen(fd, ErrorFromErrno(errno));
-  // As CreateFile reports replacing an existing file.
-  SetLastError(existed ? kErrorAlreadyExists : kErrorSuccess);
   return fd;
 }
 
