@@ -1,32 +1,25 @@
 #include "tests/support/fake_platform.h"
 
-#include <cstring>
+#include <cstdlib>
 #include <new>
+
+#include "platform/posix/prefix.h"
+#include "platform/posix/registry/hive_store.h"
+
+void FakePlatform::SetValue(platform::RootKey root, const std::string& key, const std::string& name,
+                            uint32_t type, const std::string& data) {
+  registry::HiveSession session(platform::PrefixDirectory(), registry::HiveSession::Mode::kWrite);
+  std::string error;
+  session.HiveForChange(root, &error)->Create(key)->SetValue(name, type, data);
+  if (!session.Commit(&error)) std::abort();
+}
 
 uint32_t FakePlatform::OpenKey(platform::RootKey root, const std::string& subkey, uint32_t access,
                                platform::RegistryKey* key) {
   key_opens_.push_back({root, subkey, access});
-  *key = 0;
-  auto found = keys_.find({root, subkey});
-  if (found == keys_.end()) return platform::kErrorFileNotFound;
-  *key = key_opens_.size();
-  open_keys_[*key] = &found->second;
-  return platform::kErrorSuccess;
-}
-
-uint32_t FakePlatform::QueryValue(platform::RegistryKey key, const std::string& name,
-                                  uint32_t* type, void* data, uint32_t* size) {
-  auto value = open_keys_.at(key)->find(name);
-  if (value == open_keys_.at(key)->end()) return platform::kErrorFileNotFound;
-  if (type) *type = value->second.type;
-  const uint32_t needed = static_cast<uint32_t>(value->second.data.size());
-  if (data && *size < needed) {
-    *size = needed;
-    return platform::kErrorMoreData;
-  }
-  if (data) std::memcpy(data, value->second.data.data(), needed);
-  if (size) *size = needed;
-  return platform::kErrorSuccess;
+  const uint32_t status = PosixPlatform::OpenKey(root, subkey, access, key);
+  if (status == platform::kErrorSuccess) open_keys_.insert(*key);
+  return status;
 }
 
 bool FakePlatform::WriteFile(platform::FileHandle file, const void* data, uint32_t size,

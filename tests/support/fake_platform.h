@@ -1,33 +1,27 @@
-// The emulated Windows with the parts the program's unit tests set: an
-// in-memory registry that records how keys are opened, the locale, the random
-// seeds, WOW64, and writes that fail.
+// The emulated Windows with the parts the program's unit tests set: a record
+// of how registry keys are opened, the locale, the random seeds, WOW64, and
+// writes that fail.
 #ifndef TARNWELL_TESTS_SUPPORT_FAKE_PLATFORM_H_
 #define TARNWELL_TESTS_SUPPORT_FAKE_PLATFORM_H_
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/posix/posix_platform.h"
+#include "platform/posix/status.h"
 #include "tests/support/scratch.h"
 
 class FakePlatform : public platform::PosixPlatform {
  public:
-  struct KeyOpen {
-    platform::RootKey root;
-    std::string subkey;
-    uint32_t access;
-    bool operator==(const KeyOpen& other) const {
-      return root == other.root && subkey == other.subkey && access == other.access;
-    }
-  };
+  using KeyOpen = std::tuple<platform::RootKey, std::string, uint32_t>;  // root, subkey, access
 
-  // Registry contents; names are matched as given.
+  // Writes a value into the emulated registry of `folder`'s prefix.
   void SetValue(platform::RootKey root, const std::string& key, const std::string& name,
-                uint32_t type, const std::string& data) {
-    keys_[{root, key}][name] = {type, data};
-  }
+                uint32_t type, const std::string& data);
   const std::vector<KeyOpen>& key_opens() const { return key_opens_; }
 
   // The test's own folder, holding the prefix that paths on C: and the
@@ -45,18 +39,17 @@ class FakePlatform : public platform::PosixPlatform {
   // When set, every launch returns it and starts nothing, so that a waited
   // launch has no process to wait for.
   uintptr_t shell_result = 0;
-  std::vector<std::string> launched_files;  // the file of each launch, in turn
 
   uint32_t OpenKey(platform::RootKey root, const std::string& subkey, uint32_t access,
                    platform::RegistryKey* key) override;
-  uint32_t QueryValue(platform::RegistryKey key, const std::string& name, uint32_t* type,
-                      void* data, uint32_t* size) override;
-  void CloseKey(platform::RegistryKey key) override { open_keys_.erase(key); }
+  void CloseKey(platform::RegistryKey key) override {
+    open_keys_.erase(key);
+    PosixPlatform::CloseKey(key);
+  }
   size_t open_key_count() const { return open_keys_.size(); }
   uintptr_t ShellExecute(const std::string& verb, const std::string& file,
                          const std::string& parameters, const std::string& directory,
                          int show_command) override {
-    launched_files.push_back(file);
     return shell_result
                ? shell_result
                : PosixPlatform::ShellExecute(verb, file, parameters, directory, show_command);
@@ -65,7 +58,6 @@ class FakePlatform : public platform::PosixPlatform {
                                              const std::string& parameters,
                                              const std::string& directory,
                                              int show_command) override {
-    launched_files.push_back(file);
     return shell_result ? platform::WaitedLaunch{shell_result, false, 0}
                         : PosixPlatform::ShellExecuteAndWait(verb, file, parameters, directory,
                                                              show_command);
@@ -75,7 +67,6 @@ class FakePlatform : public platform::PosixPlatform {
   bool ReplaceFile(const std::string& from, const std::string& to) override {
     return fail_replace ? Fail(platform::kErrorAccessDenied) : PosixPlatform::ReplaceFile(from, to);
   }
-  uint32_t LastError() override { return last_error_ ? last_error_ : PosixPlatform::LastError(); }
   bool LocaleText(platform::LocaleField field, std::string* text) override;
   bool PerformanceCounter(uint64_t* count) override;
   uint32_t TickCount() override { return tick_count; }
@@ -83,20 +74,13 @@ class FakePlatform : public platform::PosixPlatform {
   void WriteStandardError(const std::string& text) override { standard_error += text; }
 
  private:
-  struct Value {
-    uint32_t type;
-    std::string data;
-  };
-  using Key = std::map<std::string, Value>;
-  bool Fail(uint32_t status) {
-    last_error_ = status;
+  static bool Fail(uint32_t status) {
+    platform::SetLastError(status);
     return false;
   }
 
-  std::map<std::pair<platform::RootKey, std::string>, Key> keys_;
-  std::map<platform::RegistryKey, const Key*> open_keys_;
+  std::set<platform::RegistryKey> open_keys_;
   std::vector<KeyOpen> key_opens_;
-  uint32_t last_error_ = 0;
 };
 
 #endif  // TARNWELL_TESTS_SUPPORT_FAKE_PLATFORM_H_
