@@ -1,13 +1,12 @@
 // A reg.exe that races the import it is asked for, as someone who can write
 // the product directory would. "reg IMPORT file" first tries to put a file of
-// its own in place of `file` in the way TARNWELL_RACE names: "rewrite",
-// "rename" (another file over it) or "recreate" (delete it, make it anew).
-// Then the real reg (TARNWELL_REAL_REG, found as the shell finds reg.exe)
-// imports `file`, and its status is this one's; "fail", or a start for
-// anything but one import, imports nothing and ends with 1. The file
-// TARNWELL_RACE_REPORT tells the file it was given (empty for another start),
-// then "<way> refused <status code>" or "<way> done" and "import <status>",
-// or "fail".
+// its own in place of `file` in the way TARNWELL_RACE names: "rewrite" or
+// "rename" (another file over it). Then the real reg (TARNWELL_REAL_REG, found
+// as the shell finds reg.exe) imports `file`, and its status is this one's;
+// "fail", or a start for anything but one import, imports nothing and ends
+// with 1. The file TARNWELL_RACE_REPORT tells the file it was given (empty for
+// another start), then "<way> refused <status code>" or "<way> done" and
+// "import <status>", or "fail".
 #include <cstdlib>
 #include <string>
 
@@ -39,8 +38,6 @@ uint32_t Race(const std::string& way, const std::string& file) {
   bool done;
   if (way == "rewrite")
     done = Write(file, kPlanted, platform::kCreateAlways);
-  else if (way == "recreate")
-    done = os.DeleteFile(file) && Write(file, kPlanted, platform::kCreateNew);
   else
     done = Write(own, kPlanted, platform::kCreateAlways) && os.ReplaceFile(own, file);
   const uint32_t refusal = done ? 0 : os.LastError();
