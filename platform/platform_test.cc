@@ -9,12 +9,7 @@
 
 #include "tests/support/scratch.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#undef DeleteFile  // the interface's names, not the API's macros
-#undef ReplaceFile
-#undef ShellExecute
-#else
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
