@@ -27,6 +27,11 @@
 //   open that its sharing excludes, DeleteFile and ReplaceFile of the file
 //   fail with kErrorSharingViolation, and ReplaceFile over it with
 //   kErrorAccessDenied.
+// - Paths follow Windows' rules. One without the "\\?\" prefix is made full
+//   and normalized before use: '/' separates, "." and ".." are resolved, a
+//   single period ending a folder name is dropped, and so are the periods and
+//   blanks ending the last name; so "C:\a.\f" names "C:\a\f". One with the
+//   prefix ("\\?\C:\a.\f") is taken as it stands.
 #ifndef TARNWELL_PLATFORM_PLATFORM_H_
 #define TARNWELL_PLATFORM_PLATFORM_H_
 
@@ -93,12 +98,14 @@ using FileHandle = intptr_t;
 constexpr FileHandle kInvalidFile = -1;
 
 // Sharing and creation modes of OpenFile, with their Windows values; its
-// access is kGenericRead, kGenericWrite or both.
+// access is kGenericRead, kGenericWrite or both. kCreateAlways over an
+// existing hidden or system file fails with kErrorAccessDenied.
 constexpr uint32_t kShareNone = 0;
 constexpr uint32_t kShareRead = 1;
 constexpr uint32_t kCreateAlways = 2;
 constexpr uint32_t kOpenExisting = 3;
 constexpr uint32_t kOpenAlways = 4;
+constexpr uint32_t kTruncateExisting = 5;  // needs kGenericWrite; keeps the attributes
 
 enum class SeekOrigin { kBegin = 0, kCurrent = 1, kEnd = 2 };
 
@@ -109,6 +116,21 @@ constexpr uint32_t kAttributeSystem = 0x04;
 constexpr uint32_t kAttributeVolumeLabel = 0x08;
 constexpr uint32_t kAttributeDirectory = 0x10;
 constexpr uint32_t kAttributeArchive = 0x20;
+
+// The prefixes of a path taken as it stands: on a drive, and on a share
+// ("\\?\UNC\server\share\...").
+constexpr char kLiteralPathPrefix[] = "\\\\?\\";
+constexpr char kLiteralUncPrefix[] = "\\\\?\\UNC\\";
+
+// Which file an open handle is: the volume's serial number and the file's
+// identifier on it. `wide` tells a 128-bit identifier (FileIdInfo) from a
+// 64-bit file index; a zero identifier is none.
+struct FileIdentity {
+  bool wide = false;
+  uint64_t volume = 0;
+  uint64_t id_low = 0;
+  uint64_t id_high = 0;
+};
 
 // One entry found by a wildcard search: its long name and its attributes.
 struct FoundFile {
@@ -198,10 +220,13 @@ class Platform {
   virtual bool GetFileSize(FileHandle file, int64_t* size) = 0;
   // Puts the file's data on the disk (FlushFileBuffers).
   virtual bool FlushFile(FileHandle file) = 0;
-  // The path the open file resolves to, links and junctions followed, with a
-  // drive letter or as a UNC path (GetFinalPathNameByHandle); empty when it
-  // has none.
+  // The path the open file resolves to, links and junctions followed, as
+  // "\\?\C:\..." or "\\?\UNC\server\..." (GetFinalPathNameByHandle); empty
+  // when it has none.
   virtual std::string FinalPath(FileHandle file) = 0;
+  // GetFileInformationByHandleEx's FileIdInfo where the system has it, else
+  // GetFileInformationByHandle's index.
+  virtual bool GetFileIdentity(FileHandle file, FileIdentity* identity) = 0;
   virtual void CloseFile(FileHandle file) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
   // Renames `from` to `to`, replacing `to` when it exists.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "tests/support/scratch.h"
 
@@ -72,6 +73,31 @@ TEST_F(PlatformTest, PathsAndTextConversions) {
     EXPECT_EQ(ansi, expected);
   }
 #endif
+}
+
+// Windows drops a period that ends a folder name unless the path is taken as
+// it stands; the file that a path opens is told by its identity.
+TEST_F(PlatformTest, OnlyALiteralPathKeepsThePeriodEndingAFolderName) {
+  const std::string literal = kLiteralPathPrefix + Windows("");
+#ifdef _WIN32
+  std::filesystem::create_directory(literal + "d.");
+#else
+  std::filesystem::create_directory(folder_.Host("d."));
+#endif
+  std::filesystem::create_directory(folder_.Host("d"));
+  auto identity_of = [&](const std::string& path, uint32_t disposition) {
+    FileIdentity identity;
+    const FileHandle file = platform_.OpenFile(path, kGenericWrite, kShareNone, disposition);
+    EXPECT_TRUE(platform_.GetFileIdentity(file, &identity)) << path;
+    platform_.CloseFile(file);
+    return std::make_tuple(identity.wide, identity.volume, identity.id_low, identity.id_high);
+  };
+  const decltype(identity_of("", 0)) files[] = {identity_of(Windows("d\\f"), kCreateAlways),
+                                                identity_of(literal + "d.\\f", kCreateAlways)};
+  EXPECT_NE(files[0], files[1]);
+  const std::pair<std::string, int> opens[] = {
+      {Windows("d.\\f"), 0}, {literal + "d.\\f", 1}, {literal + "d\\f", 0}};
+  for (const auto& [path, file] : opens) EXPECT_EQ(identity_of(path, kOpenExisting), files[file]);
 }
 
 // The value's data, read as RegQueryValueExA is used, size first; or the

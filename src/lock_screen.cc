@@ -8,13 +8,16 @@ namespace {
 
 const char kElevatedVerb[] = "runas";
 
-// The system's reg.exe by its full path: a bare name would be searched for
-// in the program's folder and the current directory first, where anyone who
-// can write there would be started elevated. Empty when there is no system
-// folder, and then nothing is launched.
-std::string RegistryTool() {
-  const std::string system = platform::Current().SystemDirectory();
-  return system.empty() ? system : platform::IncludeTrailingDelimiter(system) + "reg.exe";
+// The system folder; empty when the system gives none, and then nothing is
+// launched. reg.exe is named by its full path there: a bare name would be
+// searched for in the program's folder and the current directory first,
+// where anyone who can write there would be started elevated. It is the
+// working directory too: the caller's may lie on a drive mapped only in the
+// caller's logon session, which the elevated one lacks.
+std::string SystemFolder() { return platform::Current().SystemDirectory(); }
+
+std::string RegistryTool(const std::string& system_folder) {
+  return platform::IncludeTrailingDelimiter(system_folder) + "reg.exe";
 }
 
 }  // namespace
@@ -26,17 +29,18 @@ bool CanQuote(const std::string& text) { return text.find('"') == std::string::n
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 bool RunElevated(const std::string& parameters) {
-  const std::string tool = RegistryTool();
-  return !tool.empty() &&
-         platform::Current().ShellExecute(kElevatedVerb, tool, parameters, "",
+  const std::string system_folder = SystemFolder();
+  return !system_folder.empty() &&
+         platform::Current().ShellExecute(kElevatedVerb, RegistryTool(system_folder), parameters,
+                                          system_folder,
                                           platform::kShowHidden) > platform::kShellLastFailure;
 }
 
 bool RunElevatedAndWait(const std::string& parameters) {
-  const std::string tool = RegistryTool();
-  if (tool.empty()) return false;
+  const std::string system_folder = SystemFolder();
+  if (system_folder.empty()) return false;
   const platform::WaitedLaunch launch = platform::Current().ShellExecuteAndWait(
-      kElevatedVerb, tool, parameters, "", platform::kShowHidden);
+      kElevatedVerb, RegistryTool(system_folder), parameters, system_folder, platform::kShowHidden);
   return launch.shell_result > platform::kShellLastFailure && launch.ended && launch.exit_code == 0;
 }
 

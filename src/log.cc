@@ -49,8 +49,10 @@ void TrimLogFile(const std::string& file, int32_t limit) {
   if (!read) return;
   const size_t line_feed = tail.find('\n');
   if (line_feed == std::string::npos) return;
+  // Emptied in place, which keeps its attributes: Windows refuses to create a
+  // hidden or system file anew.
   const platform::FileHandle output =
-      os.OpenFile(file, platform::kGenericWrite, platform::kShareNone, platform::kCreateAlways);
+      os.OpenFile(file, platform::kGenericWrite, platform::kShareNone, platform::kTruncateExisting);
   if (output == platform::kInvalidFile) return;
   WriteAll(output, tail.substr(line_feed + 1));
   os.CloseFile(output);

@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "src/backup.h"
 #include "src/backup_check.h"
+#include "src/import_path.h"
 #include "src/lock_screen.h"
 #include "src/log.h"
 
@@ -19,13 +20,13 @@ void RestoreLockScreenBackup(const std::string& path, const std::string& log_fil
   if (held == platform::kInvalidFile || !IsLockScreenBackup(held)) {
     WriteLog(log_file, "Not a lock-screen backup file: " + file);
   } else {
-    // The elevated reg.exe opens the file anew, in its own working directory
-    // and its own drive mappings: give it the path the held file resolves
-    // to, which no link changed meanwhile can turn elsewhere. An import that
-    // cannot be seen to end well has failed.
-    const std::string final_path = os.FinalPath(held);
-    if (final_path.empty() || !CanQuote(final_path) ||
-        !RunElevatedAndWait("IMPORT " + Quoted(final_path)))
+    // The elevated reg.exe opens the file anew, in its own drive mappings:
+    // give it a path that opens the held file, which no link changed
+    // meanwhile can turn elsewhere. An import that cannot be seen to end
+    // well has failed.
+    const std::string import_path = ImportPath(held);
+    if (import_path.empty() || !CanQuote(import_path) ||
+        !RunElevatedAndWait("IMPORT " + Quoted(import_path)))
       WriteLog(log_file, "Import registry file error: " + file);
   }
   if (held != platform::kInvalidFile) os.CloseFile(held);

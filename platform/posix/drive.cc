@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "platform/platform.h"
 #include "platform/posix/full_path.h"
 #include "platform/posix/prefix.h"
 
@@ -39,11 +40,28 @@ std::string ToWindows(const std::string& drive, const std::string& rest) {
   return path;
 }
 
+// A path taken as it stands names its own entries: the host must not resolve
+// "." or "..", nor split a name at '/'.
+bool IsLiteral(const std::string& path) {
+  if (path.find('/') != std::string::npos) return false;
+  for (size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
+    end = path.find('\\', start);
+    const std::string name = path.substr(start, end - start);
+    if (name == "." || name == "..") return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string HostPath(const std::string& windows_path) {
-  std::string full = FullWindowsPath(windows_path, WindowsPath(CurrentHostDirectory()));
-  if (full.size() < 3 || full[1] != ':') return std::string();
+  const std::string literal_prefix = kLiteralPathPrefix;
+  const bool literal = windows_path.compare(0, literal_prefix.size(), literal_prefix) == 0;
+  const std::string full = literal
+                               ? windows_path.substr(literal_prefix.size())
+                               : FullWindowsPath(windows_path, WindowsPath(CurrentHostDirectory()));
+  if (full.size() < 3 || full[1] != ':' || full[2] != '\\' || (literal && !IsLiteral(full)))
+    return std::string();
   std::string host;
   switch (full[0]) {
     case 'C':

@@ -1,7 +1,7 @@
 // Drive mapping of the emulated Windows: C: is the prefix's drive_c, Z: is the
-// host's root. Both '\' and '/' separate; a path that starts with a single
-// separator is taken from the root of the current drive; a relative path is
-// taken from the current directory.
+// host's root. Paths are read by the rules of platform.h; one that starts with
+// a single separator is taken from the root of the current drive, a relative
+// one from the current directory.
 #ifndef TARNWELL_PLATFORM_POSIX_DRIVE_H_
 #define TARNWELL_PLATFORM_POSIX_DRIVE_H_
 
@@ -9,8 +9,8 @@
 
 namespace platform {
 
-// The host path of a Windows path (absolute or relative); empty when the
-// path names a drive that does not exist.
+// The host path of a Windows path (absolute or relative, or full behind the
+// literal prefix); empty when the path names a drive that does not exist.
 std::string HostPath(const std::string& windows_path);
 
 // The Windows path of an absolute host path: under drive_c as C:\..., anything

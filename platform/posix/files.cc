@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdio>
 
+#include "platform/posix/dos_attributes.h"
 #include "platform/posix/drive.h"
 #include "platform/posix/posix_platform.h"
 #include "platform/posix/status.h"
@@ -56,6 +57,14 @@ void Release(int fd) {
   if (fd >= 0) close(fd);
 }
 
+// An existing file that Windows will not create anew over.
+bool IsHiddenOrSystem(const std::string& host) {
+  struct stat st;
+  return stat(host.c_str(), &st) == 0 &&
+         AttributesOf(host.substr(host.find_last_of('/') + 1), host, st) &
+             (kAttributeHidden | kAttributeSystem);
+}
+
 }  // namespace
 
 FileHandle PosixPlatform::OpenFile(const std::string& path, uint32_t access, uint32_t share,
@@ -67,7 +76,17 @@ FileHandle PosixPlatform::OpenFile(const std::string& path, uint32_t access, uin
   int flags = O_CLOEXEC | (reading && writing ? O_RDWR : writing ? O_WRONLY : O_RDONLY);
   switch (disposition) {
     case kCreateAlways:
+      if (IsHiddenOrSystem(host)) {
+        SetLastError(kErrorAccessDenied);
+        return kInvalidFile;
+      }
       flags |= O_CREAT;  // truncated once the lock is held
+      break;
+    case kTruncateExisting:
+      if (!writing) {
+        SetLastError(kErrorInvalidParameter);
+        return kInvalidFile;
+      }
       break;
     case kOpenExisting:
       break;
@@ -98,7 +117,7 @@ FileHandle PosixPlatform::OpenFile(const std::string& path, uint32_t access, uin
       return RefuseOpen(fd, error == EWOULDBLOCK ? kErrorSharingViolation : ErrorFromErrno(error));
     }
   }
-  if (disposition == kCreateAlways && ftruncate(fd, 0) != 0)
+  if ((disposition == kCreateAlways || disposition == kTruncateExisting) && ftruncate(fd, 0) != 0)
     return RefuseOpen(fd, ErrorFromErrno(errno));
   return fd;
 }
@@ -156,7 +175,16 @@ std::string PosixPlatform::FinalPath(FileHandle file) {
   const std::string link = "/proc/self/fd/" + std::to_string(FileDescriptor(file));
   const ssize_t length = readlink(link.c_str(), host, sizeof host);
   if (length <= 0 || static_cast<size_t>(length) == sizeof host) return std::string();
-  return WindowsPath(std::string(host, static_cast<size_t>(length)));
+  return kLiteralPathPrefix + WindowsPath(std::string(host, static_cast<size_t>(length)));
+}
+
+bool PosixPlatform::GetFileIdentity(FileHandle file, FileIdentity* identity) {
+  struct stat st;
+  if (fstat(FileDescriptor(file), &st) != 0) return FailWithErrno();
+  *identity = FileIdentity();
+  identity->volume = st.st_dev;
+  identity->id_low = st.st_ino;
+  return true;
 }
 
 void PosixPlatform::CloseFile(FileHandle file) {

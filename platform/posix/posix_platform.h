@@ -38,6 +38,7 @@ class PosixPlatform : public Platform {
   bool GetFileSize(FileHandle file, int64_t* size) override;
   bool FlushFile(FileHandle file) override;
   std::string FinalPath(FileHandle file) override;
+  bool GetFileIdentity(FileHandle file, FileIdentity* identity) override;
   void CloseFile(FileHandle file) override;
   bool DeleteFile(const std::string& path) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;

@@ -233,19 +233,29 @@ class Win32Platform : public Platform {
   bool FlushFile(FileHandle file) override { return FlushFileBuffers(ToHandle(file)); }
 
   std::string FinalPath(FileHandle file) override {
-    std::string path = GrowingText([&](wchar_t* buffer, DWORD size) {
+    return GrowingText([&](wchar_t* buffer, DWORD size) {
       return GetFinalPathNameByHandleW(ToHandle(file), buffer, size,
                                        FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     });
-    // The system gives "\\?\C:\..." or "\\?\UNC\server\...": the prefix goes
-    // where the path is short enough to need none.
-    const std::string long_prefix = "\\\\?\\", long_unc_prefix = long_prefix + "UNC\\";
-    std::string shorter = path;
-    if (path.compare(0, long_unc_prefix.size(), long_unc_prefix) == 0)
-      shorter = "\\\\" + path.substr(long_unc_prefix.size());
-    else if (path.compare(0, long_prefix.size(), long_prefix) == 0)
-      shorter = path.substr(long_prefix.size());
-    return Wide(shorter).length() < MAX_PATH ? shorter : path;
+  }
+
+  bool GetFileIdentity(FileHandle file, FileIdentity* identity) override {
+    *identity = FileIdentity();
+    FILE_ID_INFO wide;
+    if (GetFileInformationByHandleEx(ToHandle(file), FileIdInfo, &wide, sizeof wide)) {
+      static_assert(sizeof wide.FileId.Identifier == 2 * sizeof(uint64_t), "128 bits");
+      identity->wide = true;
+      identity->volume = wide.VolumeSerialNumber;
+      std::memcpy(&identity->id_low, wide.FileId.Identifier, sizeof identity->id_low);
+      std::memcpy(&identity->id_high, wide.FileId.Identifier + 8, sizeof identity->id_high);
+      return true;
+    }
+    // Systems before Windows 8 have only the 64-bit index.
+    BY_HANDLE_FILE_INFORMATION basic;
+    if (!GetFileInformationByHandle(ToHandle(file), &basic)) return false;
+    identity->volume = basic.dwVolumeSerialNumber;
+    identity->id_low = static_cast<uint64_t>(basic.nFileIndexHigh) << 32 | basic.nFileIndexLow;
+    return true;
   }
 
   void CloseFile(FileHandle file) override { CloseHandle(ToHandle(file)); }

@@ -114,10 +114,10 @@ class ScenarioTest(unittest.TestCase):
         found = {key: self.values(key) for key in (POLICY, CREATIVE)}
         return [found[key].get(name.lower()) for key, name in VALUES]
 
-    def assert_launched(self, expected):  # where the target shows them
+    def assert_launched(self, expected):  # where the target shows them, each from the system folder
         launches = self.target.launches()
         if launches is not None:
-            self.assertEqual(launches, sorted(expected))
+            self.assertEqual(launches, sorted((self.target.system_folder,) + e for e in expected))
 
     def assert_applied(self, image):
         self.assertEqual(self.policy_values(), [("REG_SZ", image)] + NUMBERS)

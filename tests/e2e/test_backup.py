@@ -130,6 +130,27 @@ class RestoreTest(ScenarioTest):
                     self.assertEqual(self.read(self.path("reg.dat")), backup)
                     self.assertNotIn("x", self.values(r"HKLM\SOFTWARE\Planted"))
 
+    def test_import_path_that_windows_would_turn_elsewhere_is_never_handed_over(self):
+        self.import_reg(reg_file([A_JPG, NO_LOCK + b"dword:1"], [FLAGS + b"dword:0000001a"]))
+        before, dotted = self.policy_values(), self.path("evil.")  # a period ends its name
+        link = self.target.windows_path(self.target.root + "/link")  # the product folder
+        os.mkdir(dotted)
+        os.symlink(dotted, self.target.root + "/link")
+        self.set_setting("Path", link)
+        self.run_tarnwell("/install")
+        # Without the literal prefix, a path through "evil." opens the file in "evil".
+        planted = b"[HKEY_LOCAL_MACHINE\\SOFTWARE\\Planted]\r\n\"x\"=\"y\"\r\n"
+        deletions = reg_file(DELETIONS[:3], DELETIONS[3:])
+        self.write(self.path("evil", "reg.dat"), deletions + planted)
+        self.import_reg(deletions)
+        self.run_tarnwell("/uninstall")
+        self.assertNotIn("x", self.values(r"HKLM\SOFTWARE\Planted"))
+        log = self.log(dotted)  # where the held file's own path is not known, nothing is imported
+        self.assertIn(log, (None, [b"Import registry file error: %s\\reg.dat" % link.encode()]))
+        self.assertEqual(self.policy_values(), NONE_SET if log else before)
+        literal = "\\\\?\\" + self.target.windows_path(dotted) + "\\reg.dat"  # the held file's own
+        self.assert_launched([("IMPORT", literal)])
+
     def test_leftover_temporary_file_gives_way_and_only_the_system_reg_is_launched(self):
         tmp = self.write(self.path("reg.dat.tmp"))
         self.target.set_attributes(tmp, hidden=True, system=True, readonly=True)

@@ -28,9 +28,13 @@ class LogTest(ScenarioTest):
             "two line ends": (b"\n\n" + b"b" * (LIMIT - size - 3) + b"\r\n", LIMIT - size - 1),
             "no line end but the last": (b"c" * (LIMIT - size + 1), -size),  # all goes
         }
+        cases["hidden and system"] = cases["two line ends"]  # a file Windows will not create anew
         for case, (old, kept) in cases.items():
             with self.subTest(case):
                 self.write(self.path("tarnwell.log"), old)
+                if "hidden" in case:
+                    self.target.set_attributes(self.path("tarnwell.log"), hidden=True, system=True)
                 self.run_tarnwell("/uninstall")
                 log = self.read(self.path("tarnwell.log"))
-                self.assertEqual((log[:kept], len(log)), (old[len(old) - kept:], kept + size))
+                self.assertEqual(len(log), kept + size)  # a diff of a megabyte takes minutes
+                self.assertTrue(log[:kept] == old[len(old) - kept:])

@@ -125,6 +125,7 @@ class NativeTarget(Target):
         self.env = _own_env(self.root + "/home", TARNWELL_PREFIX=self.prefix)
         self.reg("query", "HKLM")  # lays out the fresh prefix
         self.recorder = os.path.join(self.drive_c, "Windows", "System32", "reg.exe")
+        self.system_folder = os.path.realpath(os.path.dirname(self.recorder))
         self._record_launches_of(self.reg_argv[0])
         self.stock = os.path.join(self.drive_c, "Windows", "Web", "Screen")
 
@@ -136,7 +137,7 @@ class NativeTarget(Target):
         with open(os.path.join(self.prefix, ".launches.lock"), "a") as lock:
             fcntl.flock(lock, fcntl.LOCK_EX)
 
-    def launches(self):  # the argument lists of the reg launches since the last call
+    def launches(self):  # each reg launch since the last call: its working directory, arguments
         found = []
         for name in os.listdir(self.records):
             with open(os.path.join(self.records, name)) as f:
@@ -146,8 +147,8 @@ class NativeTarget(Target):
 
     def _record_launches_of(self, program):  # in place of the link to reg, never through it
         with open(self.recorder + ".new", "w") as f:
-            f.write('#!/bin/sh\nprintf "%%s\\0" "$@" >"$(mktemp %s/XXXXXX)"\nexec %s "$@"\n' %
-                    (shlex.quote(self.records), shlex.quote(program)))
+            f.write('#!/bin/sh\nprintf "%%s\\0" "$(pwd -P)" "$@" >"$(mktemp %s/XXXXXX)"\n'
+                    'exec %s "$@"\n' % (shlex.quote(self.records), shlex.quote(program)))
         os.chmod(f.name, 0o755)
         os.replace(f.name, self.recorder)
 
