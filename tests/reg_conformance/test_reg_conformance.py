@@ -39,10 +39,11 @@ SCRIPT = [[token.format(S="HKCU\\Software\\Gen\\S", P=POLICY, C=CREATIVE, x="x" 
   | ADD {P} /V LockScreenImage /T REG_SZ /D C:\Pics\a.jpg /F | query {P} /reg:64
   | ADD {P} /V NoLockScreen /T REG_DWORD /D 0 /F /reg:32 | export {P} {out} /y /reg:64
   | ADD {C} /V LockImageFlags /T REG_DWORD /D 0 /F /reg:32 | export {C} {out} /y""".split("|")]
-# Files on which the two once disagreed, with options: "w" UTF-16, "n" LF, "3" /reg:32.
+# Files on which the two once disagreed, with options: "w" UTF-16, "n" LF, "3" /reg:32, "l" named
+# by a literal path ("\\?\Z:\...").
 V5 = "Windows Registry Editor Version 5.00\n\n"
 KEPT = [("REGEDIT4\t\n\n[{k}]\n\"a\"=\"1\"", "wn"), (V5 + '[HKCU\\\\{r}]\n"a"="1"', "3"),
-        (V5 + '[{k}X\\\u00c5\u2122]\n"a"="1"\n[{k}\\\u20ac\u00e9]\n"\u00ff"="\u2122"', ""),
+        (V5 + '[{k}X\\\u00c5\u2122]\n"a"="1"\n[{k}\\\u20ac\u00e9]\n"\u00ff"="\u2122"', "l"),
         (V5 + '[HKLM\\{r}\\S]\n[-HKLM\\{r}\\S]\n"b"="1"\n[-  {k}]', "3"),
         (V5 + '[{k}]\n"a"=hex:01 ,02\n"b"=hex:0x1f,+1,-0, 2\n"c"=hex:01,\\\n\n; note\n  02\n'
          '"d"=hex:01,\\ ;c\n  02\n"e"=hex:01\\\n  02', ""),
@@ -57,7 +58,8 @@ def inputs():
         key, newline = "Software\\Gen\\K%d" % n, "\n" if "n" in options else "\r\n"
         text = (text + "\n").format(k="HKEY_CURRENT_USER\\" + key, r=key).replace("\n", newline)
         data = grammar.encoded(text, "w" in options)
-        cases.append((["import", "{in}"] + ["/reg:32"] * ("3" in options), data))
+        cases.append((["import", "{lit}" if "l" in options else "{in}"] +
+                      ["/reg:32"] * ("3" in options), data))
     rng = random.Random(SEED)
     for n in range(COUNT):
         data = grammar.draw_file(rng, n)
@@ -76,8 +78,9 @@ def outcome(side, root, cases):
         if data:
             with open(path, "wb") as f:
                 f.write(data[side.name])
-        code, out, evidence = side.run(*("Z:" + path.replace("/", "\\") if arg in ("{in}", "{out}")
-                                         else arg for arg in argv))
+        windows = "Z:" + path.replace("/", "\\")
+        names = {"{in}": windows, "{out}": windows, "{lit}": "\\\\?\\" + windows}
+        code, out, evidence = side.run(*(names.get(arg, arg) for arg in argv))
         if "{out}" not in argv or code:
             return (code, out), evidence
         with open(path, "rb") as f:
