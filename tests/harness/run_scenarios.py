@@ -1,7 +1,6 @@
 """run_scenarios.py [TEST...]: the scenarios against TARNWELL_E2E_TARGET, by default all; --list
 names the tests for CTest. TARNWELL_SLOWEST=10 prints the ten slowest rows (subtests, and the
-rest of each test). 77 (skipped): a win32 run where 32-bit Wine cannot run, not even on QEMU;
-a wine run takes it where it can too, for the example installer's setup."""
+rest of each test). 77 (skipped): a win32 run where 32-bit Wine cannot run, not even on QEMU."""
 
 import os
 import sys
@@ -34,7 +33,7 @@ if __name__ == "__main__":
     if sys.argv[1:] == ["--list"]:
         sys.exit(print(*(test.id() for module in found for case in module for test in case),
                        sep="\n"))
-    reason = targets.TARGET_NAME != "native" and targets.make_32_bit_wine_run()
+    reason = targets.TARGET_NAME != "native" and targets.make_32_bit_wine_run()  # NSIS: 32-bit
     if reason and targets.TARGET_NAME == "win32":
         sys.exit(print("win32 scenarios skipped: " + reason) or 77)
     suite = unittest.defaultTestLoader.loadTestsFromNames(sys.argv[1:]) if sys.argv[1:] else found
