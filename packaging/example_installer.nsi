@@ -3,6 +3,7 @@
 ; or name the exe and the setup to write:
 ;   makensis -DTARNWELL_EXE=path/to/tarnwell.exe -DSETUP=lumivale-setup.exe example_installer.nsi
 ; Run silently with /S; its uninstaller too, with _?=<folder> to wait for it in place.
+; Paths and registry texts keep every character, whatever the ANSI code page.
 Unicode true
 !include LogicLib.nsh
 !ifndef TARNWELL_EXE
@@ -45,7 +46,8 @@ Section "Uninstall"
   ; nothing may be removed before ExecWait returns; Exec would not wait.
   ClearErrors
   ExecWait '"$INSTDIR\tarnwell.exe" /uninstall' $0
-  ; Not 0: nothing was imported. Everything stays, so that the uninstaller can be run again.
+  ; Not 0: the run ended on an error (its report on standard error), perhaps before the
+  ; import. Everything stays, so that the uninstaller can run again.
   ${If} ${Errors}
   ${OrIf} $0 <> 0
     MessageBox MB_ICONSTOP "tarnwell.exe /uninstall failed ($0)." /SD IDOK
