@@ -1,4 +1,4 @@
-"""The release archive: its two files in name order with their modes, the
+"""The release archive: its three files in name order with their modes, the
 stripped exe within 224 KiB, its checksum file, and the same bytes, every time
 stamp the commit's, from the working tree built again elsewhere."""
 
@@ -16,7 +16,8 @@ class ReleaseTest(unittest.TestCase):
     def test_archive(self):
         with zipfile.ZipFile(os.path.join(PACKAGE, ARCHIVE)) as z:
             self.assertEqual([(e.filename, e.external_attr >> 16) for e in z.infolist()],
-                             [("README.txt", 0o100644), ("tarnwell.exe", 0o100755)])
+                             [("README.txt", 0o100644), ("example_installer.nsi", 0o100644),
+                              ("tarnwell.exe", 0o100755)])
             self.assertLessEqual(z.getinfo("tarnwell.exe").file_size, 224 * 1024)
         subprocess.run(["sha256sum", "--quiet", "-c", ARCHIVE + ".sha256"], cwd=PACKAGE,
                        check=True)

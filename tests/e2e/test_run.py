@@ -8,16 +8,12 @@ from scenario import (ANSI, NATIVE, NONE_SET, NUMBERS, SETTINGS, STOCK_DIR, WRIT
 
 
 class RunTest(ScenarioTest):
-    def test_first_argument_chooses_the_job(self):
-        cases = [(("/install", "/uninstall"), ["reg.dat"]), (("/uninstall",), ["tarnwell.log"])]
-        cases += [((word,), []) for word in ("/INSTALL", "/Uninstall", "-install", "install",
-                                             "/install/", "/install ", "/uninstal", "foo")]
-        for args, files in cases:
-            with self.subTest(args=args):
-                self.run_tarnwell(*args)
-                self.assertEqual(os.listdir(self.scratch), files)
-                for name in files:
-                    os.remove(self.path(name))
+    def test_other_first_arguments_do_nothing(self):
+        for word in ("/INSTALL", "/Uninstall", "-install", "install", "/install/", "/install ",
+                     "/uninstal", "foo"):
+            with self.subTest(word):
+                self.run_tarnwell(word)
+                self.assertEqual(os.listdir(self.scratch), [])
         self.assertEqual(self.policy_values(), NONE_SET)
         self.assert_launched([])
 

@@ -33,8 +33,8 @@ if __name__ == "__main__":
     if sys.argv[1:] == ["--list"]:
         sys.exit(print(*(test.id() for module in found for case in module for test in case),
                        sep="\n"))
-    reason = targets.TARGET_NAME == "win32" and targets.make_32_bit_wine_run()
-    if reason:
+    reason = targets.TARGET_NAME != "native" and targets.make_32_bit_wine_run()  # NSIS: 32-bit
+    if reason and targets.TARGET_NAME == "win32":
         sys.exit(print("win32 scenarios skipped: " + reason) or 77)
     suite = unittest.defaultTestLoader.loadTestsFromNames(sys.argv[1:]) if sys.argv[1:] else found
     result = unittest.TextTestRunner(verbosity=2, resultclass=TimedResult).run(suite)
