@@ -39,8 +39,7 @@ SCRIPT = [[token.format(S="HKCU\\Software\\Gen\\S", P=POLICY, C=CREATIVE, x="x" 
   | ADD {P} /V LockScreenImage /T REG_SZ /D C:\Pics\a.jpg /F | query {P} /reg:64
   | ADD {P} /V NoLockScreen /T REG_DWORD /D 0 /F /reg:32 | export {P} {out} /y /reg:64
   | ADD {C} /V LockImageFlags /T REG_DWORD /D 0 /F /reg:32 | export {C} {out} /y""".split("|")]
-# Files on which the two once disagreed, with options: "w" UTF-16, "n" LF, "3" /reg:32, "l" named
-# by a literal path ("\\?\Z:\...").
+# Files on which the two once disagreed, with options: "w" UTF-16, "n" LF, "3" /reg:32, "l" \\?\.
 V5 = "Windows Registry Editor Version 5.00\n\n"
 KEPT = [("REGEDIT4\t\n\n[{k}]\n\"a\"=\"1\"", "wn"), (V5 + '[HKCU\\\\{r}]\n"a"="1"', "3"),
         (V5 + '[{k}X\\\u00c5\u2122]\n"a"="1"\n[{k}\\\u20ac\u00e9]\n"\u00ff"="\u2122"', "l"),
