@@ -2,24 +2,18 @@
 
 namespace {
 
-// MAX_PATH, in UTF-16 units with the closing zero: the longest path that a
-// program which is not long-path aware opens without the literal prefix.
-constexpr size_t kMaxPathUnits = 260;
-
 bool StartsWith(const std::string& text, const std::string& start) {
   return text.compare(0, start.size(), start) == 0;
 }
 
-// `path` without its literal prefix, or empty where it has none or would
-// then be too long.
+// `path` without its literal prefix; empty where it has none. Where that is
+// MAX_PATH or longer, it opens nothing: this program is not long-path aware.
 std::string ShortForm(const std::string& path) {
-  std::string short_form;
   if (StartsWith(path, platform::kLiteralUncPrefix))
-    short_form = "\\\\" + path.substr(sizeof platform::kLiteralUncPrefix - 1);
-  else if (StartsWith(path, platform::kLiteralPathPrefix))
-    short_form = path.substr(sizeof platform::kLiteralPathPrefix - 1);
-  const size_t units = platform::Current().ToUtf16le(short_form).size() / 2;
-  return units < kMaxPathUnits ? short_form : std::string();
+    return "\\\\" + path.substr(sizeof platform::kLiteralUncPrefix - 1);
+  if (StartsWith(path, platform::kLiteralPathPrefix))
+    return path.substr(sizeof platform::kLiteralPathPrefix - 1);
+  return std::string();
 }
 
 bool SameFile(const platform::FileIdentity& a, const platform::FileIdentity& b) {
