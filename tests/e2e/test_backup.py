@@ -136,16 +136,19 @@ class RestoreTest(ScenarioTest):
         os.symlink(dotted, self.target.root + "/link")
         self.set_setting("Path", link)
         self.run_tarnwell("/install")
-        # Without the literal prefix, a path through "evil." opens the file in "evil".
-        deletions = reg_file(DELETIONS[:3], DELETIONS[3:])
-        self.write(self.path("evil", "reg.dat"), deletions)
-        self.import_reg(deletions)
-        self.run_tarnwell("/uninstall")
-        log = self.log(dotted)  # where the held file's own path is not known, nothing is imported
-        self.assertIn(log, (None, [b"Import registry file error: %s\\reg.dat" % link.encode()]))
-        self.assertEqual(self.policy_values(), NONE_SET if log else before)
         literal = "\\\\?\\" + self.target.windows_path(dotted) + "\\reg.dat"  # the held file's own
-        self.assert_launched([("IMPORT", literal)])
+        error = b"Import registry file error: %s\\reg.dat" % link.encode()
+        deletions = reg_file(DELETIONS[:3], DELETIONS[3:])
+        for planted in (False, True):  # a path through "evil." opens nothing, then "evil"'s file
+            with self.subTest(planted=planted):
+                if planted:
+                    self.write(self.path("evil", "reg.dat"), deletions)
+                self.import_reg(deletions)
+                self.run_tarnwell("/uninstall")
+                log = self.log(dotted)  # where no path is known to open the held file: a line
+                self.assertIn(log, (None, [error] * (1 + planted)))
+                self.assertEqual(self.policy_values(), NONE_SET if log else before)
+                self.assert_launched([("IMPORT", literal)])
 
     def test_leftover_temporary_file_gives_way_and_only_the_system_reg_is_launched(self):
         tmp = self.write(self.path("reg.dat.tmp"))
