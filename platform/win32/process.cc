@@ -2,6 +2,7 @@
 // standard error; and the real platform of this build.
 #include "platform/win32/win32_platform.h"
 
+#include "platform/win32/kernel_function.h"
 #include "platform/win32/wide_text.h"
 
 namespace platform {
@@ -82,12 +83,8 @@ uint32_t Win32Platform::TickCount() { return GetTickCount(); }
 
 bool Win32Platform::QueryWow64(bool* wow64) {
   using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
-  FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process");
-  if (!found) return false;
-  // Through a plain function pointer type, which any function pointer may
-  // be cast to without a warning.
-  auto is_wow64_process =
-      reinterpret_cast<IsWow64ProcessFunction>(reinterpret_cast<void (*)()>(found));
+  const auto is_wow64_process = KernelFunction<IsWow64ProcessFunction>("IsWow64Process");
+  if (!is_wow64_process) return false;
   BOOL answer = FALSE;
   if (!is_wow64_process(GetCurrentProcess(), &answer)) return false;
   *wow64 = answer != FALSE;
