@@ -2,6 +2,7 @@
 
 import os
 import re
+import shutil
 
 from scenario import (ANSI, NATIVE, NONE_SET, NUMBERS, SETTINGS, STOCK_DIR, WRITE_ERRORS,
                       ScenarioTest, apply_launches)
@@ -77,6 +78,21 @@ class RunTest(ScenarioTest):
                 self.assertEqual(os.listdir(self.scratch), [])
         self.assertEqual(self.policy_values(), NONE_SET)
         self.assert_launched([])
+
+    if not NATIVE:  # the emulation loads no DLLs
+        def test_dlls_loaded_after_start_come_from_the_system_folder(self):
+            """Under Wine 8 the crypto provider that the stack protector's seed asks for loads
+            these, preferred here as Windows prefers a DLL beside the program to its own."""
+            for directory in (os.path.dirname(self.target.program), self.scratch):
+                for name in ("bcrypt.dll", "crypt32.dll"):
+                    shutil.copy(self.target.load_marker, os.path.join(directory, name))
+            report = self.target.root + "/loaded"
+            env = {"TARNWELL_MARKER_REPORT": self.target.windows_path(report),
+                   "WINEDLLOVERRIDES": self.target.env["WINEDLLOVERRIDES"] + ";bcrypt,crypt32=n,b"}
+            for job in (["/install"], [], ["/uninstall"]):
+                self.run_tarnwell(*job, env=env)
+                # Else the paths of those loaded.
+                self.assertFalse(os.path.exists(report) and self.read(report).decode("utf-16"))
 
 
 class ImageTest(ScenarioTest):
