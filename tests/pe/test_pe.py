@@ -26,8 +26,7 @@ class PeTest(unittest.TestCase):
                                            headers)[1].split(), flags + ["TERMINAL_SERVICE_AWARE"])
                 # DYNAMIC_BASE: a base relocation directory, so that the loader can move it.
                 self.assertRegex(headers, r"Entry 5 \w+ 0*[1-9a-f]\w* Base Relocation Directory")
-                self.assertEqual(sorted(dll.lower() for dll in re.findall(r"DLL Name: (\S+)",
-                                                                         headers)), IMPORTS)
+                self.assertEqual(sorted(re.findall(r"dll name: (\S+)", headers.lower())), IMPORTS)
                 # RT_MANIFEST (24) with id 1, the one the loader reads.
                 self.assertRegex(headers, r"Entry: ID: 0x000018,.*\n.*\n.*Entry: ID: 0x000001,")
                 with open(exe, "rb") as f:
