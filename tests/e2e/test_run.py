@@ -89,8 +89,8 @@ class RunTest(ScenarioTest):
             env = {"WINEDLLOVERRIDES": self.target.env["WINEDLLOVERRIDES"] + ";bcrypt,crypt32=n,b"}
             for job in (["/install"], [], ["/uninstall"]):
                 self.run_tarnwell(*job, env=env)
-                self.assertEqual([name for folder in folders for name in os.listdir(folder)
-                                  if name.endswith(".loaded")], [])  # a marker's, once loaded
+                self.assertEqual([os.path.join(folder, name) for folder in folders for name in
+                                  os.listdir(folder) if name.endswith(".loaded")], [])  # markers
 
 
 class ImageTest(ScenarioTest):
