@@ -1,7 +1,9 @@
 """The job, the settings, the image a run draws and applies, and the error report."""
 
+import itertools
 import os
 import re
+import shutil
 
 from scenario import (ANSI, NATIVE, NONE_SET, NUMBERS, SETTINGS, STOCK_DIR, WRITE_ERRORS,
                       ScenarioTest, apply_launches)
@@ -73,6 +75,18 @@ class RunTest(ScenarioTest):
                 self.assertEqual(os.listdir(self.scratch), [])
         self.assertEqual(self.policy_values(), NONE_SET)
         self.assert_launched([])
+
+    if not NATIVE:  # the emulation loads no DLLs
+        def test_dlls_loaded_after_start_come_from_the_system_folder(self):
+            # The stack protector's seed loads these; Windows prefers them beside the program.
+            folders = (os.path.dirname(self.target.program), self.scratch)
+            for folder, name in itertools.product(folders, ("bcrypt.dll", "crypt32.dll")):
+                shutil.copy(self.target.load_marker, os.path.join(folder, name))
+            env = {"WINEDLLOVERRIDES": self.target.env["WINEDLLOVERRIDES"] + ";bcrypt,crypt32=n,b"}
+            for job in (["/install"], [], ["/uninstall"]):
+                self.run_tarnwell(*job, env=env)
+                self.assertEqual([os.path.join(folder, name) for folder in folders for name in
+                                  os.listdir(folder) if name.endswith(".loaded")], [])  # markers
 
 
 class ImageTest(ScenarioTest):

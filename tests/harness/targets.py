@@ -224,6 +224,7 @@ def _shipped_exe(directory):
 class WineTarget(Target):
     name, module, system_dirs = "wine", "tarnwell.exe", ["system32"]
     racing_reg_program = _bin("win64", "racing_reg.exe")
+    load_marker = _bin("win64", "load_marker.dll")  # a DLL that marks where it was loaded
     # By its path: "reg" alone takes a start.exe, whose ShellExecuteEx now and then fails.
     reg_argv = ["env", "WINEDLLOVERRIDES=" + _OVERRIDES + "b"] + _WINE + [
         "C:\\windows\\system32\\reg.exe"]
@@ -285,6 +286,7 @@ class Win32Target(WineTarget):
 
     name, system_dirs = "win32", ["syswow64", "system32"]
     racing_reg_program = _bin("win32", "racing_reg.exe")
+    load_marker = _bin("win32", "load_marker.dll")
 
 
 if __name__ == "__main__":  # the fixture, after a run killed before its cleanup too
