@@ -99,13 +99,16 @@ class RestoreTest(ScenarioTest):
                 self.assertEqual(self.read(self.path("with  blanks", "reg.dat")), first)
                 os.remove(self.path("with  blanks", "reg.dat"))
 
-    def test_import_reads_the_file_that_was_checked_and_is_waited_for(self):
+    def install_through_link(self, folder):  # the values, and the link that names the product
         self.import_reg(reg_file([A_JPG, NO_LOCK + b"dword:1"], [FLAGS + b"dword:0000001a"]))
-        before = self.policy_values()
-        link = self.target.windows_path(self.target.root + "/link")  # to the product folder
-        os.symlink(self.scratch, self.target.root + "/link")
+        link = self.target.windows_path(self.target.root + "/link")  # to `folder`
+        os.symlink(folder, self.target.root + "/link")
         self.set_setting("Path", link)
         self.run_tarnwell("/install")
+        return self.policy_values(), link
+
+    def test_import_reads_the_file_that_was_checked_and_is_waited_for(self):
+        before, link = self.install_through_link(self.scratch)
         backup, report = self.read(self.path("reg.dat")), self.target.root + "/race"
         error = [b"Import registry file error: %s\\reg.dat" % link.encode()]
         imported = (self.scratch_win + "\\reg.dat").encode()  # the file itself, not the link
@@ -129,14 +132,9 @@ class RestoreTest(ScenarioTest):
                     self.assertNotIn("x", self.values(r"HKLM\SOFTWARE\Planted"))
 
     def test_import_path_that_windows_would_turn_elsewhere_is_never_handed_over(self):
-        self.import_reg(reg_file([A_JPG, NO_LOCK + b"dword:1"], [FLAGS + b"dword:0000001a"]))
-        before, dotted = self.policy_values(), self.path("evil.")  # a period ends its name
-        link = self.target.windows_path(self.target.root + "/link")  # the product folder
+        dotted = self.path("evil.")  # a period ends its name
         os.mkdir(dotted)
-        os.symlink(dotted, self.target.root + "/link")
-        self.set_setting("Path", link)
-        self.run_tarnwell("/install")
-        literal = "\\\\?\\" + self.target.windows_path(dotted) + "\\reg.dat"  # the held file's own
+        before, link = self.install_through_link(dotted)
         error = b"Import registry file error: %s\\reg.dat" % link.encode()
         deletions = reg_file(DELETIONS[:3], DELETIONS[3:])
         for planted in (False, True):  # a path through "evil." opens nothing, then "evil"'s file
@@ -148,7 +146,7 @@ class RestoreTest(ScenarioTest):
                 log = self.log(dotted)  # where no path is known to open the held file: a line
                 self.assertIn(log, (None, [error] * (1 + planted)))
                 self.assertEqual(self.policy_values(), NONE_SET if log else before)
-                self.assert_launched([("IMPORT", literal)])
+                self.assert_launched([("IMPORT", "\\\\?\\%s\\reg.dat" % self.target.windows_path(dotted))])
 
     def test_leftover_temporary_file_gives_way_and_only_the_system_reg_is_launched(self):
         tmp = self.write(self.path("reg.dat.tmp"))

@@ -6,12 +6,10 @@ import unittest
 from scenario import NATIVE, NONE_SET, ScenarioTest, targets
 
 
-@unittest.skipIf(NATIVE, "an NSIS setup needs Windows, here Wine")
+@unittest.skipIf(NATIVE or os.environ.get("TARNWELL_32_BIT_WINE") not in ("kernel", "qemu"),
+                 "an NSIS setup is a 32-bit Windows program: it needs 32-bit Wine")
 class InstallerTest(ScenarioTest):
     def test_uninstaller_restores_what_the_first_setup_saw(self):
-        how = os.environ.get("TARNWELL_32_BIT_WINE")  # an NSIS setup is a 32-bit program
-        if how not in ("kernel", "qemu"):
-            self.skipTest("the setup is a 32-bit program: %s" % how)
         setup = os.path.join(self.target.root, "lumivale-setup.exe")
         targets._run(["makensis", "-DTARNWELL_EXE=" + self.target.program, "-DSETUP=" + setup,
                       targets._ROOT + "/packaging/example_installer.nsi"], None, None, check=True)
