@@ -73,11 +73,9 @@ TEST_F(PlatformTest, PathsAndTextConversions) {
     EXPECT_EQ(ansi, expected);
   }
 #endif
-}
 
-// Windows drops a period that ends a folder name unless the path is taken as
-// it stands; the file that a path opens is told by its identity.
-TEST_F(PlatformTest, OnlyALiteralPathKeepsThePeriodEndingAFolderName) {
+  // Windows drops a period that ends a folder name unless the path is taken
+  // as it stands; the file that a path opens is told by its identity.
   const std::string literal = kLiteralPathPrefix + Windows("");
   std::filesystem::create_directory(folder_.Host("d"));  // Wine takes "d." for it once that exists
 #ifdef _WIN32

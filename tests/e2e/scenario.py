@@ -114,7 +114,7 @@ class ScenarioTest(unittest.TestCase):
         found = {key: self.values(key) for key in (POLICY, CREATIVE)}
         return [found[key].get(name.lower()) for key, name in VALUES]
 
-    def assert_launched(self, expected):  # where the target shows them, each from the system folder
+    def assert_launched(self, expected):  # where the target shows them; from the system folder
         launches = self.target.launches()
         if launches is not None:
             self.assertEqual(launches, sorted((self.target.system_folder,) + e for e in expected))

@@ -21,6 +21,9 @@ def reg_file(policy=[], creative=[], header=VERSION):
     return b"\r\n".join(lines) + b"\r\n"
 
 
+NO_VALUES = reg_file(DELETIONS[:3], DELETIONS[3:])  # a backup of a machine with none of them
+
+
 def as_hex(text, kind=1):
     """A LockScreenImage line that stores any bytes."""
     return IMAGE + b"hex(%d):" % kind + b",".join(b"%02x" % c for c in text)
@@ -121,7 +124,7 @@ class RestoreTest(ScenarioTest):
             env["TARNWELL_RACE_REPORT"] = self.target.windows_path(report)
             for way, (raced, log) in cases.items():
                 with self.subTest(way):
-                    self.import_reg(reg_file(DELETIONS[:3], DELETIONS[3:]))
+                    self.import_reg(NO_VALUES)
                     ended = []  # the values as the program leaves them
                     self.run_tarnwell("/uninstall", env=dict(env, TARNWELL_RACE=way),
                                       then=lambda: ended.append(self.policy_values()))
@@ -136,17 +139,17 @@ class RestoreTest(ScenarioTest):
         os.mkdir(dotted)
         before, link = self.install_through_link(dotted)
         error = b"Import registry file error: %s\\reg.dat" % link.encode()
-        deletions = reg_file(DELETIONS[:3], DELETIONS[3:])
         for planted in (False, True):  # a path through "evil." opens nothing, then "evil"'s file
             with self.subTest(planted=planted):
                 if planted:
-                    self.write(self.path("evil", "reg.dat"), deletions)
-                self.import_reg(deletions)
+                    self.write(self.path("evil", "reg.dat"), NO_VALUES)
+                self.import_reg(NO_VALUES)
                 self.run_tarnwell("/uninstall")
                 log = self.log(dotted)  # where no path is known to open the held file: a line
                 self.assertIn(log, (None, [error] * (1 + planted)))
                 self.assertEqual(self.policy_values(), NONE_SET if log else before)
-                self.assert_launched([("IMPORT", "\\\\?\\%s\\reg.dat" % self.target.windows_path(dotted))])
+                self.assert_launched([("IMPORT", "\\\\?\\%s\\reg.dat" %  # the held file's own
+                                       self.target.windows_path(dotted))])
 
     def test_leftover_temporary_file_gives_way_and_only_the_system_reg_is_launched(self):
         tmp = self.write(self.path("reg.dat.tmp"))
@@ -207,18 +210,17 @@ class BackupCheckTest(ScenarioTest):
 
     def test_whatever_a_backup_holds_is_imported(self):
         self.target.refuse_launches()  # a refused import shows that it was launched
-        deletions = reg_file(DELETIONS[:3], DELETIONS[3:])
         self.uninstall({
             "the header alone": VERSION,
             "the largest a backup can be": LARGEST,
-            "an empty hex text": deletions.replace(DELETIONS[0], IMAGE + b"hex(1):"),
+            "an empty hex text": NO_VALUES.replace(DELETIONS[0], IMAGE + b"hex(1):"),
             "one key in the other order, fewer values": b"\r\n".join([
                 VERSION, CREATIVE_LINE, FLAGS + b"dword:0000001A", POLICY_LINE, DELETIONS[0], b""]),
-            "unescaped quotes of older backups": deletions.replace(
+            "unescaped quotes of older backups": NO_VALUES.replace(
                 DELETIONS[0], IMAGE + b'"C:\\\\say "cheese".jpg"'),
-            "an ANSI text as hex": deletions.replace(DELETIONS[0], as_hex(b"a\r\nb\0")),
-            "an empty text": deletions.replace(DELETIONS[0], IMAGE + b'""'),
-            "a number of one digit": deletions.replace(DELETIONS[2], NO_LOCK + b"dword:0"),
-            "names in another case": deletions.replace(POLICY_LINE, POLICY_LINE.upper()),
-            "the UTF-16LE form": utf16(deletions.replace(DELETIONS[0], A_JPG)),
+            "an ANSI text as hex": NO_VALUES.replace(DELETIONS[0], as_hex(b"a\r\nb\0")),
+            "an empty text": NO_VALUES.replace(DELETIONS[0], IMAGE + b'""'),
+            "a number of one digit": NO_VALUES.replace(DELETIONS[2], NO_LOCK + b"dword:0"),
+            "names in another case": NO_VALUES.replace(POLICY_LINE, POLICY_LINE.upper()),
+            "the UTF-16LE form": utf16(NO_VALUES.replace(DELETIONS[0], A_JPG)),
         }, b"Import registry file error:")

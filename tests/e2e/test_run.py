@@ -21,9 +21,8 @@ class RunTest(ScenarioTest):
         self.assert_launched([])
 
     def test_path_names_the_product_directory(self):
-        os.makedirs(self.path("elsewhere", "product"))
-        os.mkdir(self.path("product"))
-        os.mkdir(self.path("Продукт"))
+        for folder in ("elsewhere/product", "product", "Продукт"):
+            os.makedirs(self.path(folder))
         product, cyrillic = (self.target.windows_path(self.path(d)) for d in ("product", "Продукт"))
         for settings, directory in [([(cyrillic,)], "Продукт"),
                 ([], "elsewhere"), ([(product, "REG_EXPAND_SZ")], "elsewhere"),
@@ -77,9 +76,8 @@ class RunTest(ScenarioTest):
         self.assertEqual(self.policy_values(), NONE_SET)
         self.assert_launched([])
 
-    if not NATIVE:  # the emulation loads no DLLs
+    if not NATIVE:  # the stack protector's seed loads these, from beside the program first
         def test_dlls_loaded_after_start_come_from_the_system_folder(self):
-            # The stack protector's seed loads these; Windows prefers them beside the program.
             folders = (os.path.dirname(self.target.program), self.scratch)
             for folder, name in itertools.product(folders, ("bcrypt.dll", "crypt32.dll")):
                 shutil.copy(self.target.load_marker, os.path.join(folder, name))

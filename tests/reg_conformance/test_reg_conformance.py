@@ -39,10 +39,10 @@ SCRIPT = [[token.format(S="HKCU\\Software\\Gen\\S", P=POLICY, C=CREATIVE, x="x" 
   | ADD {P} /V LockScreenImage /T REG_SZ /D C:\Pics\a.jpg /F | query {P} /reg:64
   | ADD {P} /V NoLockScreen /T REG_DWORD /D 0 /F /reg:32 | export {P} {out} /y /reg:64
   | ADD {C} /V LockImageFlags /T REG_DWORD /D 0 /F /reg:32 | export {C} {out} /y""".split("|")]
-# Files on which the two once disagreed, with options: "w" UTF-16, "n" LF, "3" /reg:32, "l" \\?\.
+# Files on which the two once disagreed, imported by "\\?\Z:\...": "w" UTF-16, "n" LF, "3" /reg:32.
 V5 = "Windows Registry Editor Version 5.00\n\n"
 KEPT = [("REGEDIT4\t\n\n[{k}]\n\"a\"=\"1\"", "wn"), (V5 + '[HKCU\\\\{r}]\n"a"="1"', "3"),
-        (V5 + '[{k}X\\\u00c5\u2122]\n"a"="1"\n[{k}\\\u20ac\u00e9]\n"\u00ff"="\u2122"', "l"),
+        (V5 + '[{k}X\\\u00c5\u2122]\n"a"="1"\n[{k}\\\u20ac\u00e9]\n"\u00ff"="\u2122"', ""),
         (V5 + '[HKLM\\{r}\\S]\n[-HKLM\\{r}\\S]\n"b"="1"\n[-  {k}]', "3"),
         (V5 + '[{k}]\n"a"=hex:01 ,02\n"b"=hex:0x1f,+1,-0, 2\n"c"=hex:01,\\\n\n; note\n  02\n'
          '"d"=hex:01,\\ ;c\n  02\n"e"=hex:01\\\n  02', ""),
@@ -57,8 +57,7 @@ def inputs():
         key, newline = "Software\\Gen\\K%d" % n, "\n" if "n" in options else "\r\n"
         text = (text + "\n").format(k="HKEY_CURRENT_USER\\" + key, r=key).replace("\n", newline)
         data = grammar.encoded(text, "w" in options)
-        cases.append((["import", "{lit}" if "l" in options else "{in}"] +
-                      ["/reg:32"] * ("3" in options), data))
+        cases.append((["import", "{lit}"] + ["/reg:32"] * ("3" in options), data))
     rng = random.Random(SEED)
     for n in range(COUNT):
         data = grammar.draw_file(rng, n)
